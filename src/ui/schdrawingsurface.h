@@ -1,0 +1,105 @@
+#ifndef QUANTAURA_SCHDRAWINGSURFACE_H
+#define QUANTAURA_SCHDRAWINGSURFACE_H
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <complex>
+#include <memory>
+#include <vector>
+
+class QPushButton;
+class QTimer;
+
+// The drawing area: owns the potential and the wave function on the 1024-point grid, edits the
+// potential with the mouse and shows either the potential or the wave function.
+// All drawing goes into the backing image `view`; paintEvent only copies it to the screen.
+class SchDrawingSurface : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int N = 1024;
+    enum Mode { PotentialMode = 1, PacketMode = 2, SelectionBit = 16 };
+
+    SchDrawingSurface(QWidget *parent, QPushButton *fourierButton, QPushButton *streuButton);
+    ~SchDrawingSurface() override;
+
+    // Read-only views for tests and the file menu.
+    int drawingMode() const { return mode & 0x0f; }
+    bool selectionMode() const { return mode & SelectionBit; }
+    int currentPen() const { return pen; }
+    int currentPenRange() const { return penRange; }
+    double smoothingLevel() const { return flevel; }
+    bool isRunning() const { return running; }
+    int midRow() const { return midLine; }
+    const std::complex<double> *wave() const { return psi.data(); }
+    const QImage &viewImage() const { return view; }
+
+public slots:
+    void clear();
+    void flevelChanged(int level);
+    void fourierOnOff(bool on);
+    void potOnOff(bool on);
+    void packOnOff(bool on);
+    void penVOnOff(bool on);
+    void penHOnOff(bool on);
+    void penPOnOff(bool on);
+    void setPenRange(int range);
+    void setDX(int value);
+    void setP(int value);
+    void setDP(int value);
+    void setZ(int value);
+    void startEvolution(bool on);
+    void startStreu(bool on);
+    void startEigen(bool on);
+    void paintEvolution();
+    double *getPot();
+    void setPot(double *samples);
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    int yOf(double v) const;
+    int gridIndexAt(int x) const;
+    void refresh();
+    void redraw();
+    void clearView();
+    void drawPotential(const double *A, QRgb colour);
+    void applyPen(int i, double v);
+
+    int viewWidth = 10;
+    int viewHeight = 10;
+    int midLine = 5;
+    std::vector<double> pot;
+    int mode = PotentialMode;
+    int pen = 0;
+    bool dragging = false;
+    bool running = false;
+    int penRange = 50;
+    double flevel = 250.0;
+    int smoothFlags = 0;
+    int dx = 100;
+    int p = 0;
+    int dp = 10;
+    int z = 0;
+    int packX = 512;
+    int packY = 200;
+    std::vector<std::complex<double>> psi;
+    QPushButton *fourierButton;
+    QPushButton *streuButton;
+    const double dt = 50.0;
+    const double vScale = 0.0001;
+    QImage view;
+    QRect selection{0, 0, -1, -1};
+    int curIndex = 0;
+    int lastIndex = -1;
+    QTimer *timer;
+};
+
+#endif

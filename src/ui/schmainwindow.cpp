@@ -1,0 +1,230 @@
+#include "schmainwindow.h"
+
+#include "editableslider.h"
+#include "schdrawingsurface.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+// 16x16 menu icons: " " transparent, "." black, "X" white (yellow in the folder).
+const char *const newIcon[] = {
+    "16 16 3 1", "  c None", ". c #000000000000", "X c #FFFFFFFFFFFF",
+    "                ", "   ......       ", "   .XXX.X.      ", "   .XXX.XX.     ",
+    "   .XXX.XXX.    ", "   .XXX.....    ", "   .XXXXXXX.    ", "   .XXXXXXX.    ",
+    "   .XXXXXXX.    ", "   .XXXXXXX.    ", "   .XXXXXXX.    ", "   .XXXXXXX.    ",
+    "   .XXXXXXX.    ", "   .........    ", "                ", "                "};
+const char *const openIcon[] = {
+    "16 16 3 1", "  c None", ". c #000000000000", "X c #FFFFFFFF0000",
+    "                ", "                ", "         ....   ", "        .XXXX.  ",
+    " .............. ", " .XXXXXXXXXXXX. ", " .XXXXXXXXXXXX. ", " .XXXXXXXXXXXX. ",
+    " .XXXXXXXXXXXX. ", " .XXXXXXXXXXXX. ", " .XXXXXXXXXXXX. ", " .XXXXXXXXXXXX. ",
+    " .XXXXXXXXXXXX. ", " .XXXXXXXXXXXX. ", " .............. ", "                "};
+const char *const saveIcon[] = {
+    "16 16 3 1", "  c None", ". c #000000000000", "X c #FFFFFFFFFFFF",
+    "                ", "                ", "   .........    ", "  ...........   ",
+    "  ........ ..   ", "  ...........   ", "  ...........   ", "  ...........   ",
+    "  ...........   ", "  ...XXXXX...   ", "  ...XXXXX...   ", "  ...XXXXX...   ",
+    "  ...XXXXX...   ", "   .........    ", "                ", "                "};
+
+QPushButton *toggleButton(const QString &text, const char *name, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setCheckable(true);
+    return b;
+}
+} // namespace
+
+SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Schrödinger"));
+
+    // Menus.
+    menu = menuBar();
+    QMenu *file = new QMenu(QStringLiteral("&File"), this);
+    file->addAction(QIcon(QPixmap(newIcon)), QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N),
+                    this, &SchMainWindow::news);
+    file->addAction(QIcon(QPixmap(openIcon)), QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                    this, &SchMainWindow::open);
+    file->addAction(QIcon(QPixmap(saveIcon)), QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                    this, &SchMainWindow::save);
+    file->addSeparator();
+    file->addAction(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), qApp, &QCoreApplication::quit);
+    QMenu *help = new QMenu(QStringLiteral("&Help"), this);
+    help->addAction(QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_H), this, &SchMainWindow::about);
+    help->addAction(QStringLiteral("About &Qt"), this, &SchMainWindow::aboutQt);
+    menu->addMenu(file);
+    menu->addSeparator();
+    menu->addMenu(help);
+    statusBar();
+
+    // Widget tree: control column on the left, button row and drawing surface on the right.
+    auto *mainSplitter = new QSplitter(Qt::Horizontal, this);
+    mainSplitter->setOpaqueResize(true);
+    mainSplitter->setMinimumSize(700, 300);
+    mainSplitter->setChildrenCollapsible(false);
+    setCentralWidget(mainSplitter);
+
+    auto *outer = new QWidget(mainSplitter);
+    outer->setMinimumSize(700, 300);
+    auto *outerLayout = new QHBoxLayout(outer);
+    outerLayout->setContentsMargins(0, 0, 0, 0);
+
+    auto *column = new QWidget(outer);
+    column->setFixedWidth(160);
+    auto *columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    outerLayout->addWidget(column);
+
+    auto *penBox = new QGroupBox(column);
+    penBox->setFixedSize(160, 40);
+    auto *penLayout = new QHBoxLayout(penBox);
+    penLayout->setContentsMargins(2, 2, 2, 2);
+    auto *penGroup = new QButtonGroup(penBox);
+    QPushButton *penP = toggleButton(QStringLiteral("X"), "", penBox);
+    QPushButton *penV = toggleButton(QStringLiteral("V"), "", penBox);
+    QPushButton *penH = toggleButton(QStringLiteral("-"), "", penBox);
+    for (QPushButton *b : {penP, penV, penH}) {
+        penLayout->addWidget(b);
+        penGroup->addButton(b);
+    }
+    penV->setChecked(true);
+    columnLayout->addWidget(penBox);
+
+    penRangeS = new EditableSlider(10, 1100, 1, 30, Qt::Horizontal, column, QStringLiteral("<->"));
+    columnLayout->addWidget(penRangeS);
+
+    modeGroup = new QGroupBox(column);
+    modeGroup->setFixedSize(160, 120);
+    auto *modeLayout = new QVBoxLayout(modeGroup);
+    auto *modeButtons = new QButtonGroup(modeGroup);
+    potButton = toggleButton(QStringLiteral("Pot"), "spb1", modeGroup);
+    packButton = toggleButton(QStringLiteral("Pack"), "spb2", modeGroup);
+    modeLayout->addWidget(potButton);
+    modeLayout->addWidget(packButton);
+    modeButtons->addButton(potButton);
+    modeButtons->addButton(packButton);
+    potButton->setChecked(true);
+    columnLayout->addWidget(modeGroup);
+
+    actionGroup = new QGroupBox(column);
+    auto *actionLayout = new QVBoxLayout(actionGroup);
+    clearButton = new QPushButton(QStringLiteral("Clear"), actionGroup);
+    clearButton->setObjectName(QStringLiteral("clearB"));
+    fourierButton = toggleButton(QStringLiteral("Fourier"), "fouB", actionGroup);
+    actionLayout->addWidget(clearButton);
+    actionLayout->addWidget(fourierButton);
+    columnLayout->addWidget(actionGroup);
+
+    dxS = new EditableSlider(40, 500, 1, 40, Qt::Horizontal, column, QStringLiteral("<->"));
+    pS = new EditableSlider(-100, 100, 1, 0, Qt::Horizontal, column, QStringLiteral("<imp>"));
+    dpS = new EditableSlider(1, 100, 1, 10, Qt::Horizontal, column, QStringLiteral("<dp>"));
+    zS = new EditableSlider(-100, 100, 1, 10, Qt::Horizontal, column, QStringLiteral("<z>"));
+    for (EditableSlider *s : {dxS, pS, dpS, zS})
+        columnLayout->addWidget(s);
+    columnLayout->addStretch(1);
+
+    auto *innerSplitter = new QSplitter(outer);
+    innerSplitter->setOpaqueResize(true);
+    innerSplitter->setChildrenCollapsible(false);
+    outerLayout->addWidget(innerSplitter, 1);
+    auto *right = new QWidget(innerSplitter);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    auto *buttonRow = new QWidget(right);
+    buttonRow->setFixedHeight(40);
+    auto *rowLayout = new QHBoxLayout(buttonRow);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    QPushButton *startButton = toggleButton(QStringLiteral("Start"), "d", buttonRow);
+    streuButton = toggleButton(QStringLiteral("Streuung"), "k", buttonRow);
+    QPushButton *eigenButton = toggleButton(QStringLiteral("Eigenfunktionen"), "v", buttonRow);
+    for (QPushButton *b : {startButton, streuButton, eigenButton})
+        rowLayout->addWidget(b);
+    rightLayout->addWidget(buttonRow);
+
+    surface = new SchDrawingSurface(right, fourierButton, streuButton);
+    rightLayout->addWidget(surface, 1);
+
+    // Created last of the sliders, but it belongs at the bottom of the action group.
+    smoothS = new EditableSlider(10, 100, 1, 30, Qt::Horizontal, actionGroup, QStringLiteral("Smooth: "));
+    smoothS->setEnabled(false);
+    smoothS->setMaximumWidth(250);
+    actionLayout->addWidget(smoothS);
+
+    // The controls' initial positions are not sent: the surface starts from its own values.
+    connect(potButton, &QPushButton::toggled, surface, &SchDrawingSurface::potOnOff);
+    connect(packButton, &QPushButton::toggled, surface, &SchDrawingSurface::packOnOff);
+    connect(clearButton, &QPushButton::pressed, surface, &SchDrawingSurface::clear);
+    connect(smoothS, &EditableSlider::valueChanged, surface, &SchDrawingSurface::flevelChanged);
+    connect(fourierButton, &QPushButton::toggled, surface, &SchDrawingSurface::fourierOnOff);
+    connect(fourierButton, &QPushButton::toggled, smoothS, &EditableSlider::setEnabled);
+    connect(penRangeS, &EditableSlider::valueChanged, surface, &SchDrawingSurface::setPenRange);
+    connect(penV, &QPushButton::toggled, surface, &SchDrawingSurface::penVOnOff);
+    connect(penH, &QPushButton::toggled, surface, &SchDrawingSurface::penHOnOff);
+    connect(penP, &QPushButton::toggled, surface, &SchDrawingSurface::penPOnOff);
+    connect(dxS, &EditableSlider::valueChanged, surface, &SchDrawingSurface::setDX);
+    connect(pS, &EditableSlider::valueChanged, surface, &SchDrawingSurface::setP);
+    connect(dpS, &EditableSlider::valueChanged, surface, &SchDrawingSurface::setDP);
+    connect(zS, &EditableSlider::valueChanged, surface, &SchDrawingSurface::setZ);
+    connect(startButton, &QPushButton::toggled, surface, &SchDrawingSurface::startEvolution);
+    connect(streuButton, &QPushButton::toggled, surface, &SchDrawingSurface::startStreu);
+    connect(eigenButton, &QPushButton::toggled, surface, &SchDrawingSurface::startEigen);
+
+    setMinimumSize(150, 80);
+}
+
+void SchMainWindow::news()
+{
+    // A new, empty potential whatever the drawing mode.
+    std::array<double, SchDrawingSurface::N> zero{};
+    surface->setPot(zero.data());
+}
+
+void SchMainWindow::open()
+{
+}
+
+void SchMainWindow::save()
+{
+}
+
+void SchMainWindow::about()
+{
+    QMessageBox::about(this, QStringLiteral("Quantaura"),
+                       QStringLiteral("Quantaura löst die eindimensionale Schrödingergleichung\n"
+                                      "und stellt die Wellenfunktionen dar.\n"
+                                      "\n"
+                                      "Entstanden als Projekt einer Vorlesung an der Universität.\n"
+                                      "Betreuung: die Dozenten der Vorlesung\n"
+                                      "Fachbereich Physik"));
+}
+
+void SchMainWindow::aboutQt()
+{
+    QMessageBox::aboutQt(this, QStringLiteral("Quantaura"));
+}
+
+void SchMainWindow::closeEvent(QCloseEvent *e)
+{
+    // The main window is the program: closing it ends the program even while the
+    // eigenfunction or scattering windows are still open.
+    QMainWindow::closeEvent(e);
+    if (e->isAccepted())
+        QCoreApplication::quit();
+}
