@@ -1,0 +1,86 @@
+#include "propagator.h"
+
+Propagator::Propagator(const double *pot, std::complex<double> *psi, int count)
+    : count_(count > 0 ? count : 0), pot_(pot), psi_(psi), work_(count_), recip_(count_)
+{
+}
+
+// The matrices are
+//   right:  main 1 - (i dt/2)(V_n + 1),  off-diagonals  +i dt/4
+//   left:   main 1 + (i dt/2)(V_n + 1),  off-diagonals  -i dt/4
+// The off-diagonals are the same in every row and the main diagonals follow from V_n, so they
+// are formed on the fly from the current potential rather than stored: every step still starts
+// from the potential as it is now. The arithmetic is spelt out in real and imaginary parts.
+void Propagator::step(double dt)
+{
+    const int n = count_;
+    if (n == 0 || !pot_ || !psi_)
+        return;
+
+    const double h = 0.5 * dt;   // imaginary part of (0.5 i) dt
+    const double q = 0.25 * dt;  // imaginary part of (0.25 i) dt
+    std::complex<double> *psi = psi_;
+    std::complex<double> *work = work_.data();
+    std::complex<double> *recip = recip_.data();
+
+    // Forward sweep: right-hand side and Gaussian elimination of the lower diagonal together,
+    // since row n only needs the old psi around n and the eliminated row n - 1.
+    double prevRe = 0.0, prevIm = 0.0;          // psi_{n-1}
+    double curRe = psi[0].real(), curIm = psi[0].imag();
+    double wPrevRe = 0.0, wPrevIm = 0.0;        // eliminated work[n-1]
+    double rPrevRe = 0.0, rPrevIm = 0.0;        // recip[n-1]
+    for (int i = 0; i < n; ++i) {
+        double nextRe = 0.0, nextIm = 0.0;
+        if (i + 1 < n) {
+            nextRe = psi[i + 1].real();
+            nextIm = psi[i + 1].imag();
+        }
+        const double g = h * (pot_[i] + 1.0);
+
+        // work = lower psi_{n-1} + main psi_n + upper psi_{n+1}, lower = upper = (0, q),
+        // main = (1, -g); the missing neighbours at the walls are zero.
+        double wRe = -q * prevIm;
+        double wIm = q * prevRe;
+        wRe += curRe + g * curIm;
+        wIm += curIm - g * curRe;
+        wRe += -q * nextIm;
+        wIm += q * nextRe;
+
+        // Left main diagonal (1, g), minus m * upper with m = lower / main_{n-1},
+        // lower = upper = (0, -q).
+        double dRe = 1.0, dIm = g;
+        if (i > 0) {
+            const double mRe = q * rPrevIm;
+            const double mIm = -q * rPrevRe;
+            dRe -= q * mIm;
+            dIm += q * mRe;
+            wRe -= mRe * wPrevRe - mIm * wPrevIm;
+            wIm -= mRe * wPrevIm + mIm * wPrevRe;
+        }
+        // d has real part >= 1 in every row, so |d|^2 neither underflows nor vanishes.
+        const double s = 1.0 / (dRe * dRe + dIm * dIm);
+        const double rRe = dRe * s, rIm = -dIm * s;
+
+        work[i] = {wRe, wIm};
+        recip[i] = {rRe, rIm};
+        wPrevRe = wRe;
+        wPrevIm = wIm;
+        rPrevRe = rRe;
+        rPrevIm = rIm;
+        prevRe = curRe;
+        prevIm = curIm;
+        curRe = nextRe;
+        curIm = nextIm;
+    }
+
+    // Back substitution: psi_n = (work_n - upper psi_{n+1}) / main_n.
+    double upRe = 0.0, upIm = 0.0;              // new psi_{n+1}
+    for (int i = n - 1; i >= 0; --i) {
+        const double tRe = work[i].real() - q * upIm;
+        const double tIm = work[i].imag() + q * upRe;
+        const double rRe = recip[i].real(), rIm = recip[i].imag();
+        upRe = tRe * rRe - tIm * rIm;
+        upIm = tRe * rIm + tIm * rRe;
+        psi[i] = {upRe, upIm};
+    }
+}

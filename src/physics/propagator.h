@@ -1,0 +1,35 @@
+#ifndef QUANTAURA_PROPAGATOR_H
+#define QUANTAURA_PROPAGATOR_H
+
+#include <complex>
+#include <vector>
+
+// Advances a wave function on a grid of `count` points (spacing 1, hbar = 1, mass 1) by
+// Crank-Nicolson steps of the three-point Hamiltonian
+//     (H psi)_n = -1/2 (psi_{n+1} - 2 psi_n + psi_{n-1}) + V_n psi_n,
+// with hard walls just outside both ends (psi_{-1} = psi_count = 0).
+// Both arrays belong to the caller; the potential is read afresh at every step, so an edit
+// between two steps acts on the next one. The step is unitary up to rounding and does not
+// renormalise.
+class Propagator
+{
+public:
+    Propagator(const double *pot, std::complex<double> *psi, int count);
+
+    // Solves (1 + i dt H / 2) psi_new = (1 - i dt H / 2) psi_old in place.
+    void step(double dt);
+
+    int size() const { return count_; }
+
+private:
+    int count_;
+    const double *pot_;
+    std::complex<double> *psi_;
+    // Right-hand side of the tridiagonal system, then the eliminated one.
+    std::vector<std::complex<double>> work_;
+    // Reciprocal of each eliminated main-diagonal entry: a single real division per row
+    // instead of two complex divisions, which dominate the step otherwise.
+    std::vector<std::complex<double>> recip_;
+};
+
+#endif
