@@ -32,6 +32,10 @@ public:
     int currentPenRange() const { return penRange; }
     double smoothingLevel() const { return flevel; }
     bool isRunning() const { return running; }
+    int packetDx() const { return dx; }
+    int packetP() const { return p; }
+    int packetDp() const { return dp; }
+    int packetZ() const { return z; }
     int midRow() const { return midLine; }
     const std::complex<double> *wave() const { return psi.data(); }
     const QImage &viewImage() const { return view; }
