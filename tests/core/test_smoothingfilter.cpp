@@ -71,8 +71,9 @@ TEST(SmoothingFilter, SingleIndexReplacesValueAndBlendsFiftyEachSide)
         ASSERT_NEAR(v[k], expected, 1e-15) << k;
     }
     for (int k = 0; k < N; ++k) {
-        if (k <= 450 || k >= 550)
+        if (k <= 450 || k >= 550) {
             ASSERT_EQ(v[k], orig[k]) << k;
+        }
     }
 }
 
@@ -87,8 +88,9 @@ TEST(SmoothingFilter, RangeIsFilteredAndOrderDoesNotMatter)
     for (int k : {470, 480, 510, 539, 560})
         EXPECT_NEAR(forward[k], referenceLowPass(orig, k, 0.03), 1e-8) << k;
     for (int k = 0; k < N; ++k) {
-        if (k <= 420 || k >= 610)
+        if (k <= 420 || k >= 610) {
             ASSERT_EQ(forward[k], orig[k]) << k;
+        }
     }
 }
 
