@@ -1,7 +1,7 @@
 #include "propagator.h"
 
 Propagator::Propagator(const double *pot, std::complex<double> *psi, int count)
-    : count_(count > 0 ? count : 0), pot_(pot), psi_(psi), work_(count_), recip_(count_)
+    : count_(count > 0 ? count : 0), pot_(pot), psi_(psi), solved_(count_), coupling_(count_)
 {
 }
 
@@ -19,16 +19,21 @@ void Propagator::step(double dt)
 
     const double h = 0.5 * dt;   // imaginary part of (0.5 i) dt
     const double q = 0.25 * dt;  // imaginary part of (0.25 i) dt
+    const double qq = q * q;
     std::complex<double> *psi = psi_;
-    std::complex<double> *work = work_.data();
-    std::complex<double> *recip = recip_.data();
+    std::complex<double> *solved = solved_.data();
+    std::complex<double> *coupling = coupling_.data();
 
     // Forward sweep: right-hand side and Gaussian elimination of the lower diagonal together,
     // since row n only needs the old psi around n and the eliminated row n - 1.
-    double prevRe = 0.0, prevIm = 0.0;          // psi_{n-1}
+    // The eliminated main diagonal obeys d_n = (1, g_n) + q^2 / d_{n-1}; this recurrence is the
+    // serial chain of the whole step, so everything else is kept off it.
+    double prevRe = 0.0, prevIm = 0.0;          // old psi_{n-1}
     double curRe = psi[0].real(), curIm = psi[0].imag();
-    double wPrevRe = 0.0, wPrevIm = 0.0;        // eliminated work[n-1]
-    double rPrevRe = 0.0, rPrevIm = 0.0;        // recip[n-1]
+    double wPrevRe = 0.0, wPrevIm = 0.0;        // eliminated right-hand side of row n-1
+    double rPrevRe = 0.0, rPrevIm = 0.0;        // 1 / d_{n-1}
+    double sPrev = 0.0;                         // 1 / |d_{n-1}|^2
+    double qqdPrevRe = 0.0, qqdPrevIm = 0.0;    // q^2 d_{n-1}
     for (int i = 0; i < n; ++i) {
         double nextRe = 0.0, nextIm = 0.0;
         if (i + 1 < n) {
@@ -37,8 +42,8 @@ void Propagator::step(double dt)
         }
         const double g = h * (pot_[i] + 1.0);
 
-        // work = lower psi_{n-1} + main psi_n + upper psi_{n+1}, lower = upper = (0, q),
-        // main = (1, -g); the missing neighbours at the walls are zero.
+        // Right-hand side: lower psi_{n-1} + main psi_n + upper psi_{n+1}, with
+        // lower = upper = (0, q) and main = (1, -g); missing neighbours at the walls are zero.
         double wRe = -q * prevIm;
         double wIm = q * prevRe;
         wRe += curRe + g * curIm;
@@ -46,14 +51,13 @@ void Propagator::step(double dt)
         wRe += -q * nextIm;
         wIm += q * nextRe;
 
-        // Left main diagonal (1, g), minus m * upper with m = lower / main_{n-1},
-        // lower = upper = (0, -q).
+        // Left main diagonal (1, g) minus m upper, m = lower / d_{n-1}, lower = upper = (0, -q).
         double dRe = 1.0, dIm = g;
         if (i > 0) {
+            dRe += qqdPrevRe * sPrev;
+            dIm -= qqdPrevIm * sPrev;
             const double mRe = q * rPrevIm;
             const double mIm = -q * rPrevRe;
-            dRe -= q * mIm;
-            dIm += q * mRe;
             wRe -= mRe * wPrevRe - mIm * wPrevIm;
             wIm -= mRe * wPrevIm + mIm * wPrevRe;
         }
@@ -61,26 +65,31 @@ void Propagator::step(double dt)
         const double s = 1.0 / (dRe * dRe + dIm * dIm);
         const double rRe = dRe * s, rIm = -dIm * s;
 
-        work[i] = {wRe, wIm};
-        recip[i] = {rRe, rIm};
+        // For the back substitution psi_n = w_n / d_n - (upper / d_n) psi_{n+1}.
+        solved[i] = {wRe * rRe - wIm * rIm, wRe * rIm + wIm * rRe};
+        coupling[i] = {q * rIm, -q * rRe};
+
         wPrevRe = wRe;
         wPrevIm = wIm;
         rPrevRe = rRe;
         rPrevIm = rIm;
+        sPrev = s;
+        qqdPrevRe = qq * dRe;
+        qqdPrevIm = qq * dIm;
         prevRe = curRe;
         prevIm = curIm;
         curRe = nextRe;
         curIm = nextIm;
     }
 
-    // Back substitution: psi_n = (work_n - upper psi_{n+1}) / main_n.
+    // Back substitution from the wall at the far end.
     double upRe = 0.0, upIm = 0.0;              // new psi_{n+1}
     for (int i = n - 1; i >= 0; --i) {
-        const double tRe = work[i].real() - q * upIm;
-        const double tIm = work[i].imag() + q * upRe;
-        const double rRe = recip[i].real(), rIm = recip[i].imag();
-        upRe = tRe * rRe - tIm * rIm;
-        upIm = tRe * rIm + tIm * rRe;
-        psi[i] = {upRe, upIm};
+        const double uRe = coupling[i].real(), uIm = coupling[i].imag();
+        const double re = solved[i].real() - (uRe * upRe - uIm * upIm);
+        const double im = solved[i].imag() - (uRe * upIm + uIm * upRe);
+        upRe = re;
+        upIm = im;
+        psi[i] = {re, im};
     }
 }

@@ -25,11 +25,11 @@ private:
     int count_;
     const double *pot_;
     std::complex<double> *psi_;
-    // Right-hand side of the tridiagonal system, then the eliminated one.
-    std::vector<std::complex<double>> work_;
-    // Reciprocal of each eliminated main-diagonal entry: a single real division per row
-    // instead of two complex divisions, which dominate the step otherwise.
-    std::vector<std::complex<double>> recip_;
+    // Per row after elimination, both divided by the row's main diagonal: the right-hand side
+    // and the coupling to the next row. One real division per row replaces the two complex
+    // divisions of the textbook solve, which would dominate the step.
+    std::vector<std::complex<double>> solved_;
+    std::vector<std::complex<double>> coupling_;
 };
 
 #endif
