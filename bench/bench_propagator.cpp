@@ -1,0 +1,39 @@
+#include "propagator.h"
+#include "wavepacket.h"
+
+#include <benchmark/benchmark.h>
+
+#include <complex>
+#include <vector>
+
+namespace {
+constexpr int N = 1024;
+
+void BM_PropagatorStep(benchmark::State &state)
+{
+    std::vector<double> pot(N, 0.0);
+    for (int k = 600; k < 650; ++k)
+        pot[k] = 0.002;
+    std::vector<std::complex<double>> psi(N);
+    initPacket(psi.data(), 400, 100, 100, 100, 10, 400);
+    Propagator prop(pot.data(), psi.data(), N);
+    for (auto _ : state) {
+        prop.step(50.0);
+        benchmark::DoNotOptimize(psi.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * N);
+}
+BENCHMARK(BM_PropagatorStep);
+
+void BM_InitPacket(benchmark::State &state)
+{
+    std::vector<std::complex<double>> psi(N);
+    for (auto _ : state) {
+        initPacket(psi.data(), 512, 100, 100, 0, 10, 400);
+        benchmark::DoNotOptimize(psi.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_InitPacket);
+}
