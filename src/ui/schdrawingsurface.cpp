@@ -1,6 +1,9 @@
 #include "schdrawingsurface.h"
 
+#include "phasecolour.h"
 #include "potentialpen.h"
+#include "propagator.h"
+#include "wavepacket.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +26,7 @@ SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton
     view.fill(Black);
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &SchDrawingSurface::paintEvolution);
+    propagator = std::make_unique<Propagator>(pot.data(), psi.data(), N);
     setMinimumSize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel from the image
 }
@@ -40,8 +44,7 @@ int SchDrawingSurface::yOf(double v) const
 
 int SchDrawingSurface::gridIndexAt(int x) const
 {
-    const long long idx = (static_cast<long long>(x) * N) / viewWidth;
-    return int(std::clamp<long long>(idx, 0, N - 1));
+    return gridIndex(x, viewWidth);
 }
 
 // ---- drawing into the backing image -----------------------------------------------------------
@@ -56,10 +59,8 @@ void SchDrawingSurface::drawPotential(const double *A, QRgb colour)
     QPainter painter(&view);
     painter.setPen(QPen(QColor(colour), 0));
     QPolygon line(viewWidth);
-    for (int i = 0; i < viewWidth; ++i) {
-        const int k = std::min((i * N) / viewWidth, N - 1);
-        line.setPoint(i, i, yOf(A[k]));
-    }
+    for (int i = 0; i < viewWidth; ++i)
+        line.setPoint(i, i, yOf(A[columnIndex(i, viewWidth)]));
     painter.drawPoint(line.point(0));
     if (viewWidth >= 2)
         painter.drawPolyline(line);
@@ -72,6 +73,34 @@ void SchDrawingSurface::redraw()
         return; // the next timer tick draws the frame
     if (drawingMode() == PotentialMode)
         drawPotential(pot.data(), White);
+    else if (drawingMode() == PacketMode)
+        drawEvolution(psi.data(), nullptr);
+}
+
+void SchDrawingSurface::drawEvolution(const std::complex<double> *wave, const double *V)
+{
+    clearView();
+    const int h = view.height();
+    const int w = std::min(viewWidth, view.width());
+    for (int i = 0; i < w; ++i) {
+        const int k = columnIndex(i, viewWidth);
+        const std::complex<double> zk = wave[k];
+        const PhaseColour c = phaseColour(zk);
+        const QRgb rgb = qRgb(c.red, c.green, c.blue);
+        // Clamped before the conversion: a diverging value must not overflow the int.
+        const int L = int(std::min(0.5 * viewHeight * std::abs(zk), 1.0e6));
+        const int y = V ? yOf(V[k]) : midLine;
+        const int top = std::max(y - L, 0);
+        const int bottom = std::min(y, h - 1);
+        for (int row = top; row <= bottom; ++row)
+            reinterpret_cast<QRgb *>(view.scanLine(row))[i] = rgb;
+    }
+    update();
+}
+
+void SchDrawingSurface::rebuildPacket()
+{
+    initPacket(psi.data(), packX, packY, dx, p, dp, viewHeight);
 }
 
 void SchDrawingSurface::refresh()
@@ -179,26 +208,52 @@ void SchDrawingSurface::setPenRange(int range)
 void SchDrawingSurface::setDX(int value)
 {
     dx = value;
+    rebuildPacket();
+    refresh();
 }
 
 void SchDrawingSurface::setP(int value)
 {
     p = value;
+    rebuildPacket();
+    refresh();
 }
 
 void SchDrawingSurface::setDP(int value)
 {
     dp = value;
+    rebuildPacket();
+    refresh();
 }
 
 void SchDrawingSurface::setZ(int value)
 {
     z = value;
+    rebuildPacket();
+    for (int n = 0; n < z; ++n)
+        propagator->step(dt);
+    refresh();
 }
 
-void SchDrawingSurface::startEvolution(bool) {}
+void SchDrawingSurface::startEvolution(bool on)
+{
+    if (on) {
+        clearView();
+        timer->start(0);
+        running = true;
+        update();
+    } else {
+        timer->stop();
+        running = false;
+        refresh();
+    }
+}
 
-void SchDrawingSurface::paintEvolution() {}
+void SchDrawingSurface::paintEvolution()
+{
+    propagator->step(dt);
+    drawEvolution(psi.data(), pot.data());
+}
 
 void SchDrawingSurface::startStreu(bool) {}
 
@@ -217,6 +272,15 @@ void SchDrawingSurface::mousePressEvent(QMouseEvent *e)
         curIndex = gridIndexAt(pos.x());
         applyPen(curIndex, (midLine - pos.y()) * vScale);
         dragging = true;
+    } else if (drawingMode() == PacketMode) {
+        curIndex = gridIndexAt(pos.x());
+        const int h = midLine - pos.y();
+        if (h > 0) { // only above the middle row
+            packX = curIndex;
+            packY = h;
+            rebuildPacket();
+        }
+        refresh();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class Propagator;
 class QPushButton;
 class QTimer;
 
@@ -39,6 +40,10 @@ public:
     int midRow() const { return midLine; }
     const std::complex<double> *wave() const { return psi.data(); }
     const QImage &viewImage() const { return view; }
+
+    // Composes one frame of the wave function standing on the potential V (null: on the middle
+    // row) into the backing image and asks for a repaint.
+    void drawEvolution(const std::complex<double> *wave, const double *V);
 
 public slots:
     void clear();
@@ -76,6 +81,7 @@ private:
     void clearView();
     void drawPotential(const double *A, QRgb colour);
     void applyPen(int i, double v);
+    void rebuildPacket();
 
     int viewWidth = 10;
     int viewHeight = 10;
@@ -97,6 +103,7 @@ private:
     std::vector<std::complex<double>> psi;
     QPushButton *fourierButton;
     QPushButton *streuButton;
+    std::unique_ptr<Propagator> propagator;
     const double dt = 50.0;
     const double vScale = 0.0001;
     QImage view;

@@ -1,10 +1,15 @@
+#include "propagator.h"
 #include "schdrawingsurface.h"
 #include "uitestutil.h"
+#include "wavepacket.h"
 
 #include <QPushButton>
 #include <QtTest>
 
+#include <complex>
 #include <vector>
+
+using cplx = std::complex<double>;
 
 namespace {
 const QRgb White = qRgb(255, 255, 255);
@@ -152,6 +157,123 @@ private slots:
         sendMouse(&f.surface, QEvent::MouseMove, {400, 100}, Qt::NoButton, Qt::LeftButton);
         for (int k = 0; k < SchDrawingSurface::N; ++k)
             QCOMPARE(f.surface.getPot()[k], 0.0);
+    }
+
+    void packetClickAboveMiddleRowOnly()
+    {
+        Fixture f(1024, 400);
+        f.surface.packOnOff(true);
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 200}, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 350}, Qt::LeftButton, Qt::LeftButton);
+        QCOMPARE(std::abs(f.surface.wave()[300]), 0.0);
+
+        // h0 = 100 in a 400-pixel view: peak modulus 2*100/400 at the clicked index.
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 100}, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(qAbs(std::abs(f.surface.wave()[300]) - 0.5) < 1e-12);
+        double peak = 0;
+        int at = -1;
+        for (int k = 0; k < SchDrawingSurface::N; ++k)
+            if (std::abs(f.surface.wave()[k]) > peak) {
+                peak = std::abs(f.surface.wave()[k]);
+                at = k;
+            }
+        QCOMPARE(at, 300);
+    }
+
+    void packetSlidersReshapeAndZAdvances()
+    {
+        Fixture f(1024, 400);
+        f.surface.packOnOff(true);
+        f.surface.setDX(80); // rebuilds at the default place (512, 200 pixels up)
+        std::vector<cplx> ref(SchDrawingSurface::N);
+        initPacket(ref.data(), 512, 200, 80, 0, 10, 400);
+        for (int k = 0; k < SchDrawingSurface::N; k += 7)
+            QCOMPARE(f.surface.wave()[k], ref[k]);
+
+        f.surface.setP(40);
+        f.surface.setDP(5);
+        f.surface.setZ(-3); // rebuilds, no steps
+        initPacket(ref.data(), 512, 200, 80, 40, 5, 400);
+        for (int k = 0; k < SchDrawingSurface::N; k += 7)
+            QCOMPARE(f.surface.wave()[k], ref[k]);
+
+        f.surface.setZ(5);
+        std::vector<double> zero(SchDrawingSurface::N, 0.0);
+        Propagator prop(zero.data(), ref.data(), SchDrawingSurface::N);
+        for (int n = 0; n < 5; ++n)
+            prop.step(50.0);
+        for (int k = 0; k < SchDrawingSurface::N; k += 7)
+            QVERIFY(std::abs(f.surface.wave()[k] - ref[k]) < 1e-14);
+    }
+
+    void packetFrameStandsOnMiddleRow()
+    {
+        Fixture f(1024, 400);
+        f.surface.packOnOff(true);
+        std::vector<double> v(SchDrawingSurface::N, 0.01);
+        f.surface.setPot(v.data()); // not used by the still picture
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {512, 100}, Qt::LeftButton, Qt::LeftButton);
+        const QImage img = f.shot();
+        // Column 512 shows the centre: modulus 0.5 and phase 0, a 100-pixel line in (242, 34, 42).
+        QCOMPARE(img.pixel(512, 200), qRgb(242, 34, 42));
+        QCOMPARE(img.pixel(512, 100), qRgb(242, 34, 42));
+        QCOMPARE(img.pixel(512, 99), Black);
+        QCOMPARE(img.pixel(512, 201), Black);
+        // Far from the packet the wave is ~0: a single grey-blue pixel on the middle row.
+        QCOMPARE(img.pixel(5, 200), qRgb(103, 103, 183));
+        QCOMPARE(img.pixel(5, 199), Black);
+    }
+
+    void evolutionRunsOnPotentialAndKeepsWaveWhenStopped()
+    {
+        Fixture f(1024, 400);
+        f.surface.packOnOff(true);
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {512, 100}, Qt::LeftButton, Qt::LeftButton);
+        std::vector<double> v(SchDrawingSurface::N, 0.01);
+        f.surface.setPot(v.data());
+        const cplx before = f.surface.wave()[512];
+
+        bool posted = false;
+        f.surface.startEvolution(true);
+        QVERIFY(f.surface.isRunning());
+        QTimer::singleShot(0, &f.surface, [&] { posted = true; });
+        QTest::qWait(50); // the 0 ms timer must not starve other events
+        QVERIFY(posted);
+        QVERIFY(f.surface.wave()[512] != before);
+        const QImage img = f.shot();
+        // The frame stands on the potential, 100 rows above the middle.
+        QCOMPARE(img.pixel(5, 100), qRgb(103, 103, 183));
+        QCOMPARE(img.pixel(5, 200), Black);
+
+        f.surface.startEvolution(false);
+        QVERIFY(!f.surface.isRunning());
+        const cplx stopped = f.surface.wave()[512];
+        QTest::qWait(20);
+        QCOMPARE(f.surface.wave()[512], stopped);
+    }
+
+    void potentialEditDuringRunActsOnNextStep()
+    {
+        Fixture f(1024, 400);
+        f.surface.packOnOff(true);
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {512, 100}, Qt::LeftButton, Qt::LeftButton);
+        f.surface.potOnOff(true);
+        f.surface.startEvolution(true); // ticks only when the event loop runs; driven by hand here
+        f.surface.penHOnOff(true);
+        f.surface.setPenRange(100);
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {600, 150}, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(qAbs(f.surface.getPot()[600] - 0.005) < 1e-15);
+
+        std::vector<cplx> expected(f.surface.wave(), f.surface.wave() + SchDrawingSurface::N);
+        std::vector<double> edited(f.surface.getPot(), f.surface.getPot() + SchDrawingSurface::N);
+        Propagator prop(edited.data(), expected.data(), SchDrawingSurface::N);
+        prop.step(50.0);
+        f.surface.paintEvolution();
+        double diff = 0;
+        for (int k = 0; k < SchDrawingSurface::N; ++k)
+            diff = std::max(diff, std::abs(f.surface.wave()[k] - expected[k]));
+        QCOMPARE(diff, 0.0);
+        f.surface.startEvolution(false);
     }
 };
 
