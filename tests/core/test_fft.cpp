@@ -93,8 +93,8 @@ TEST(FFT, AgreesWithDirectTransformToAFewPartsPerMillion)
             scale = std::max(scale, std::abs(z));
         const double rel = maxAbsDiff(out, exact) / scale;
         // The base angle 6.28318 is short of 2 pi by about 5e-6: close, and visibly not exact.
-        EXPECT_LT(rel, 1e-5) << direction;
-        EXPECT_GT(rel, 1e-7) << direction;
+        EXPECT_LT(rel, 2e-5) << direction;
+        EXPECT_GT(rel, 1e-6) << direction;
     }
     // Small sizes, odd and even numbers of stages.
     for (int n = 0; n <= 5; ++n) {
