@@ -98,6 +98,20 @@ void SchDrawingSurface::drawEvolution(const std::complex<double> *wave, const do
     update();
 }
 
+void SchDrawingSurface::drawSelection(const QRect &rect)
+{
+    const int left = std::min(rect.left(), rect.right());
+    const int right = std::max(rect.left(), rect.right());
+    const int top = std::min(rect.top(), rect.bottom());
+    const int bottom = std::max(rect.top(), rect.bottom());
+    QPainter painter(&view);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(QPen(Qt::white, 0));
+    // A stroked Qt rectangle is one pixel larger than its size: this outlines left..right, top..bottom.
+    painter.drawRect(left, top, right - left, bottom - top);
+    update();
+}
+
 void SchDrawingSurface::rebuildPacket()
 {
     initPacket(psi.data(), packX, packY, dx, p, dp, viewHeight);
@@ -264,8 +278,12 @@ void SchDrawingSurface::startEigen(bool) {}
 void SchDrawingSurface::mousePressEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
-    if (mode & SelectionBit)
+    if (mode & SelectionBit) {
+        selection = QRect(pos, pos);
+        drawSelection(selection);
+        dragging = true;
         return;
+    }
     if (e->button() != Qt::LeftButton)
         return;
     if (drawingMode() == PotentialMode) {
@@ -287,8 +305,14 @@ void SchDrawingSurface::mousePressEvent(QMouseEvent *e)
 void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
-    if (mode & SelectionBit)
+    if (mode & SelectionBit) {
+        if (dragging) {
+            drawSelection(selection);
+            selection.setBottomRight(pos);
+            drawSelection(selection);
+        }
         return;
+    }
     if (!dragging)
         return;
     curIndex = gridIndexAt(pos.x());
@@ -297,8 +321,19 @@ void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
     lastIndex = curIndex;
 }
 
-void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *)
+void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
 {
+    if (!(mode & SelectionBit) || !dragging || e->button() != Qt::LeftButton)
+        return;
+    drawSelection(selection);
+    selection.setBottomRight(e->position().toPoint());
+    const int from = gridIndexAt(std::min(selection.left(), selection.right()));
+    const int to = gridIndexAt(std::max(selection.left(), selection.right()));
+    // A selection finished in packet mode changes nothing.
+    if (drawingMode() == PotentialMode && (smoothFlags & 1))
+        smoother.smooth(pot.data(), from, to, flevel);
+    refresh();
+    dragging = false;
 }
 
 void SchDrawingSurface::paintEvent(QPaintEvent *e)

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include "smoothingfilter.h"
+
 #include <complex>
 #include <memory>
 #include <vector>
@@ -44,6 +46,9 @@ public:
     // Composes one frame of the wave function standing on the potential V (null: on the middle
     // row) into the backing image and asks for a repaint.
     void drawEvolution(const std::complex<double> *wave, const double *V);
+    // The rubber band of the smoothing tool, XOR-ed into the backing image: drawing the same
+    // rectangle twice restores the picture.
+    void drawSelection(const QRect &rect);
 
 public slots:
     void clear();
@@ -107,6 +112,7 @@ private:
     const double dt = 50.0;
     const double vScale = 0.0001;
     QImage view;
+    SmoothingFilter smoother;
     QRect selection{0, 0, -1, -1};
     int curIndex = 0;
     int lastIndex = -1;

@@ -1,5 +1,6 @@
 #include "propagator.h"
 #include "schdrawingsurface.h"
+#include "smoothingfilter.h"
 #include "uitestutil.h"
 #include "wavepacket.h"
 
@@ -274,6 +275,70 @@ private slots:
             diff = std::max(diff, std::abs(f.surface.wave()[k] - expected[k]));
         QCOMPARE(diff, 0.0);
         f.surface.startEvolution(false);
+    }
+
+    void smoothingSelectionActsOnDraggedColumns()
+    {
+        std::vector<double> v(SchDrawingSurface::N);
+        for (int k = 0; k < SchDrawingSurface::N; ++k)
+            v[k] = (k / 16) % 2 ? 0.01 : -0.005; // a square wave with plenty of high frequencies
+
+        std::vector<double> expected = v;
+        SmoothingFilter filter;
+        // Columns 200..300 of a 512-wide view are grid indices 400..600.
+        filter.smooth(expected.data(), 400, 600, 300.0);
+
+        for (bool leftToRight : {true, false}) {
+            Fixture f(512, 400);
+            f.surface.setPot(v.data());
+            f.surface.flevelChanged(30);
+            f.surface.fourierOnOff(true);
+            const QPoint a(leftToRight ? 200 : 300, 50), b(leftToRight ? 300 : 200, 350);
+            sendMouse(&f.surface, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+            sendMouse(&f.surface, QEvent::MouseMove, (a + b) / 2, Qt::NoButton, Qt::LeftButton);
+            sendMouse(&f.surface, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
+            QVERIFY(f.surface.getPot()[500] == v[500]); // nothing happens before the release
+            sendMouse(&f.surface, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
+            for (int k = 0; k < SchDrawingSurface::N; ++k)
+                QCOMPARE(f.surface.getPot()[k], expected[k]);
+            // The band is gone: the repaint shows the smoothed curve only.
+            const QImage img = f.shot();
+            QCOMPARE(img.pixel(250, 50), Black);
+        }
+    }
+
+    void smoothingSelectionInPacketModeChangesNothing()
+    {
+        Fixture f(512, 400);
+        std::vector<double> v(SchDrawingSurface::N, 0.0);
+        v[450] = 0.02;
+        f.surface.setPot(v.data());
+        f.surface.packOnOff(true);
+        f.surface.fourierOnOff(true);
+        sendMouse(&f.surface, QEvent::MouseButtonPress, {200, 50}, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(&f.surface, QEvent::MouseButtonRelease, {300, 80}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(f.surface.getPot()[450], 0.02);
+    }
+
+    void rubberBandDrawnTwiceLeavesNoTrace()
+    {
+        Fixture f(512, 400);
+        std::vector<double> v(SchDrawingSurface::N);
+        for (int k = 0; k < SchDrawingSurface::N; ++k)
+            v[k] = 0.001 * (k % 37);
+        f.surface.setPot(v.data());
+        const QImage before = f.surface.viewImage().copy();
+        const QRect band(QPoint(300, 20), QPoint(100, 250)); // dragged up and to the left
+        f.surface.drawSelection(band);
+        const QImage once = f.surface.viewImage().copy();
+        QVERIFY(once != before);
+        // The outline covers columns 100..300 and rows 20..250, corners included.
+        QCOMPARE(once.pixel(100, 20), qRgb(255, 255, 255) ^ before.pixel(100, 20) ^ 0xff000000u);
+        QCOMPARE(once.pixel(300, 250), qRgb(255, 255, 255) ^ before.pixel(300, 250) ^ 0xff000000u);
+        QCOMPARE(once.pixel(301, 250), before.pixel(301, 250));
+        QCOMPARE(once.pixel(200, 251), before.pixel(200, 251));
+        f.surface.drawSelection(band);
+        QCOMPARE(f.surface.viewImage(), before);
     }
 };
 
