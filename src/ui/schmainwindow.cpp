@@ -1,11 +1,13 @@
 #include "schmainwindow.h"
 
 #include "editableslider.h"
+#include "potentialfile.h"
 #include "schdrawingsurface.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -196,12 +198,50 @@ void SchMainWindow::news()
     surface->setPot(zero.data());
 }
 
+namespace {
+const QString fileFilter = QStringLiteral("Potential files (*.pot)");
+}
+
 void SchMainWindow::open()
 {
+    const QString name = askOpenName(this, QString(), QString(), fileFilter);
+    if (name.isEmpty())
+        return;
+    static_assert(PotentialFile::Samples == SchDrawingSurface::N, "file and grid sizes differ");
+    std::array<double, PotentialFile::Samples> samples{};
+    switch (PotentialFile::read(name, samples.data())) {
+    case PotentialFile::ReadStatus::Ok:
+        surface->setPot(samples.data());
+        break;
+    case PotentialFile::ReadStatus::NotFound:
+        QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("File does not exist !"));
+        break;
+    case PotentialFile::ReadStatus::CannotOpen:
+    case PotentialFile::ReadStatus::BadFormat:
+        QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("Could not open file !"));
+        break;
+    }
 }
 
 void SchMainWindow::save()
 {
+    const QString name = askSaveName(this, QString(), QStringLiteral("newPotential.pot"), fileFilter);
+    if (name.isEmpty())
+        return;
+    if (QFileInfo::exists(name)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Quantaura"),
+                        QStringLiteral("File already exists !\nOverwrite ?"), QMessageBox::NoButton, this);
+        QPushButton *ok = box.addButton(QStringLiteral("Ok"), QMessageBox::AcceptRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() != ok)
+            return;
+    }
+    // Written through a temporary file: on failure the old file is still there.
+    if (!PotentialFile::write(name, surface->getPot()))
+        QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("Could not write file !"));
 }
 
 void SchMainWindow::about()

@@ -1,7 +1,11 @@
 #ifndef QUANTAURA_SCHMAINWINDOW_H
 #define QUANTAURA_SCHMAINWINDOW_H
 
+#include <QFileDialog>
 #include <QMainWindow>
+#include <QString>
+
+#include <functional>
 
 class EditableSlider;
 class QButtonGroup;
@@ -23,6 +27,17 @@ public:
     EditableSlider *pSlider() const { return pS; }
     EditableSlider *dpSlider() const { return dpS; }
     EditableSlider *zSlider() const { return zS; }
+
+    // The file dialogs of open() and save(), replaceable so that tests never open one.
+    // Arguments: parent, caption, preset name or directory, filter.
+    using AskFileName = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
+    AskFileName askSaveName = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
+        // save() asks its own overwrite question.
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    };
+    AskFileName askOpenName = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
+        return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    };
 
 public slots:
     void open();
