@@ -1,0 +1,337 @@
+#include "window.h"
+
+#include "plot.h"
+#include "scattersolver.h"
+#include "scattersweep.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char *const SevereError = "Es ist ein schwerwiegender Anwendungsfehler aufgetreten!\n";
+
+// Truncation toward zero that cannot overflow int, whatever the potential's values.
+int truncated(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::fmax(-1.0e6, std::fmin(1.0e6, v)));
+}
+
+// The plot's maximum energy is an integer; huge values are cut so the conversion stays defined.
+int energyForPlot(double e)
+{
+    if (std::isnan(e))
+        return 0;
+    return int(std::fmax(-2.0e9, std::fmin(2.0e9, e)));
+}
+
+QLabel *valueLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAutoFillBackground(true); // a light panel on the black window
+    return label;
+}
+
+QLabel *nameLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+QSlider *makeSlider(Qt::Orientation o, int minimum, int maximum, int value, const char *name,
+                    QWidget *parent)
+{
+    auto *slider = new QSlider(o, parent);
+    slider->setRange(minimum, maximum);
+    slider->setPageStep(1);
+    slider->setValue(value);
+    slider->setObjectName(name);
+    slider->setAutoFillBackground(true);
+    return slider;
+}
+
+} // namespace
+
+Window::Window(QWidget *parent)
+    : QWidget(parent), scaledPot(sampleCount, 0.0), rawPot(sampleCount, 0.0)
+{
+    setGeometry(0, 0, 600, 500);
+    setWindowTitle("Streuung einer ebenen Welle");
+    setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent fills the whole window black first
+
+    mainLayout = new QVBoxLayout(this);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    controlRow = new QHBoxLayout();
+    sliderRow = new QHBoxLayout();
+    labelRow = new QHBoxLayout();
+    mainLayout->addLayout(controlRow);
+    mainLayout->addLayout(sliderRow);
+    mainLayout->addLayout(labelRow);
+
+    helpButton = new QPushButton("Help", this);
+    connect(helpButton, &QPushButton::clicked, this, &Window::info);
+    controlRow->addWidget(helpButton, 0);
+    calcButton = new QPushButton("Calc", this);
+    connect(calcButton, &QPushButton::clicked, this, &Window::streurechnung);
+    controlRow->addWidget(calcButton, 0);
+
+    widthLabel = nameLabel(" Potentialbreite: ", this);
+    controlRow->addWidget(widthLabel, 2);
+    widthSlider = makeSlider(Qt::Horizontal, 1, 100000, 200, "Potentialbreite", this);
+    connect(widthSlider, &QSlider::valueChanged, this, &Window::changePWidth);
+    controlRow->addWidget(widthSlider, 9);
+    widthValue = valueLabel("0.00200", this);
+    controlRow->addWidget(widthValue, 4);
+
+    scaleLabel = nameLabel(" Potentialskala: ", this);
+    controlRow->addWidget(scaleLabel, 2);
+    scaleSlider = makeSlider(Qt::Horizontal, 0, 1000, 100, "Potentialskala", this);
+    connect(scaleSlider, &QSlider::valueChanged, this, &Window::changePSkala);
+    controlRow->addWidget(scaleSlider, 9);
+    scaleValue = valueLabel("1", this);
+    controlRow->addWidget(scaleValue, 7);
+
+    energyLabel = nameLabel(" Energiemaximum: ", this);
+    labelRow->addWidget(energyLabel, 2);
+    energySlider = makeSlider(Qt::Vertical, 0, 8, 8, "Energiemaximum", this);
+    connect(energySlider, &QSlider::valueChanged, this, &Window::changeMaxEnergy);
+    sliderRow->addWidget(energySlider, 10);
+    energyValue = valueLabel("2*Vmax", this);
+    labelRow->addWidget(energyValue, 2);
+    sliderRow->addStretch(10);
+    labelRow->addStretch(10);
+
+    curve.reserve(sampleCount);
+}
+
+Window::~Window() = default;
+
+// ---- potential --------------------------------------------------------------------------------
+
+bool Window::setPotential(const double *samples, int count)
+{
+    zeroPotential = true;
+    const int n = samples ? std::clamp(count, 0, sampleCount) : 0;
+    const int m = int((sampleCount - n) * 0.5);
+    // A sample that is not a finite number (or overflows when scaled) counts as 0.
+    auto finite = [](double v) { return std::isfinite(v) ? v : 0.0; };
+    const double first = n > 0 ? finite(samples[0]) : 0.0;
+    const double last = n > 0 ? finite(samples[n - 1]) : 0.0;
+    for (int j = 0; j < m; ++j)
+        rawPot[j] = first; // the margins hold the end samples unscaled
+    for (int j = m; j < m + n; ++j) {
+        rawPot[j] = finite(samples[j - m] * 1000.0);
+        if (rawPot[j] != 0.0)
+            zeroPotential = false;
+    }
+    for (int j = m + n; j < sampleCount; ++j)
+        rawPot[j] = last;
+
+    if (zeroPotential) {
+        QMessageBox::critical(this, "Error",
+                              QString(SevereError) + "\n" +
+                                  "Sie müssen schon ein von Null verschiedenes Potential angeben.\n");
+    } else {
+        prepareCalculation();
+    }
+    for (QWidget *w : {static_cast<QWidget *>(calcButton), static_cast<QWidget *>(widthSlider),
+                       static_cast<QWidget *>(scaleSlider), static_cast<QWidget *>(energySlider)})
+        w->setEnabled(!zeroPotential);
+    return zeroPotential;
+}
+
+void Window::prepareCalculation()
+{
+    vMax = -1e10;
+    vMin = 1e10;
+    for (double v : rawPot) {
+        if (v > vMax)
+            vMax = v;
+        if (v < vMin)
+            vMin = v;
+    }
+    double scaleSetting;
+    if (vMax > 0) {
+        vRef = vMax;
+        energyMax = 2 * vMax;
+        eLow = 2 * vMin;
+        scaleSetting = (1000.0 / energyMax) * vMax;
+    } else {
+        vRef = energyMax = std::fabs(vMax - vMin);
+        // All samples equal (only possible when the grid is filled without margins): the level
+        // itself is the unit, so nothing divides by zero.
+        if (vRef == 0.0)
+            vRef = energyMax = std::fabs(vMin);
+        eLow = 2 * vMin;
+        scaleSetting = (1000.0 / energyMax) * energyMax;
+    }
+    const int scaleTarget = truncated(scaleSetting);
+    if (scaleSlider->value() == std::clamp(scaleTarget, scaleSlider->minimum(), scaleSlider->maximum()))
+        changePSkala(scaleSlider->value()); // no signal when the value stays: refresh all the same
+    else
+        scaleSlider->setValue(scaleTarget);
+
+    // Integrate exactly over the stretch where the samples change.
+    int right = sampleCount - 1;
+    while (right > 0 && rawPot[right] == rawPot[right - 1])
+        --right;
+    int left = 0;
+    while (left < sampleCount - 1 && rawPot[left] == rawPot[left + 1])
+        ++left;
+    if (left >= right) { // a flat grid: integrate across all of it
+        left = 0;
+        right = sampleCount - 1;
+    }
+    leftEdgeIndex = left;
+    rightEdgeIndex = right;
+
+    delete plotWindow; // a second potential replaces the plot instead of opening another
+    plotWindow = new Plot(this, "Moril2", energyForPlot(energyMax));
+    solver = std::make_unique<ScatterSolver>(2);
+    scaledPot = rawPot;
+}
+
+// ---- slots ------------------------------------------------------------------------------------
+
+void Window::changePWidth(int v)
+{
+    widthFactor = v * 0.00001;
+    widthValue->setText(QString::number(widthFactor, 'f', 5));
+}
+
+void Window::changePSkala(int v)
+{
+    potScale = energyMax * v * 0.001 / vRef;
+    for (int i = 0; i < sampleCount; ++i)
+        scaledPot[i] = rawPot[i] * potScale;
+    scaleValue->setText(QString::number(potScale, 'g', 6));
+    update();
+}
+
+void Window::changeMaxEnergy(int v)
+{
+    const double f = 10 - v;
+    energyMax = vMax != 0.0 ? f * vMax : f;
+    eLow = f * vMin;
+    energyValue->setText(QString::number(vMax != 0.0 ? energyMax / vMax : energyMax, 'g', 6) + "*Vmax");
+    if (plotWindow)
+        plotWindow->setMaxEnergy(energyMax);
+    update(); // the vertical drawing scale depends on the energy range
+}
+
+void Window::streurechnung()
+{
+    errorShown = false;
+    if (zeroPotential || !solver || !plotWindow)
+        return;
+    ScatterSweep::run(*solver, scaledPot.data(), rightEdgeIndex, leftEdgeIndex, widthFactor, energyMax,
+                      *plotWindow, [this] {
+                          if (!errorShown) {
+                              errorShown = true;
+                              showTooWideError();
+                          }
+                      });
+}
+
+void Window::showTooWideError()
+{
+    QMessageBox::critical(this, "Error",
+                          QString(SevereError) + "\n" + "Das Potential ist zu breit um durchtunnelt zu werden.\n");
+}
+
+void Window::info()
+{
+    const QString text = QString("Kurzanleitung zur Berechnung der Streukoeffizienten\n") + "\n" + "\n" +
+                         "Im linken Fenster wird das Potential dargestellt. Die Höhen-Skalierung kann\n" +
+                         "mittels des rechten Sliders eingestellt werden.\n" +
+                         "Ferner kann die Potentialbreite skaliert werden. Hierbei sind Werte im Bereich\n" +
+                         "um 0.002 und kleiner sinnvoll. Bei sehr schmalen Potentialen koennen auch größere\n" +
+                         "Werte verwendet werden. Der Slider am linken Rand legt das Energiemaximum fest, bis\n" +
+                         "zu dem berechnet wird. Gleichzeitig wird damit die Darstellung der Koeffizienten im \n" +
+                         "rechten Fenster skaliert.\n" +
+                         "Anklicken des <Calc>-Buttons berechnet dann die Reflektions- und Absorp-\n" +
+                         "tionskonstanten über der Energie. Diese Verteilung wird dann im rechten\n" +
+                         "Fenster dargestellt. Dort kann man sich mittels eines Energiesliders die\n" +
+                         "zugehörigen Werte anzeigen lassen.\n" + "\n" + "Viel Vergnügen mit dem Programm!";
+    QMessageBox::information(this, "Kurzanleitung", text);
+}
+
+// ---- drawing ----------------------------------------------------------------------------------
+
+void Window::refreshGeometry()
+{
+    winWidth = width();
+    winHeight = height();
+    plotHeight = winHeight - helpButton->height() - bottomMargin - 20;
+    xScale = double(winWidth - rightMargin - leftMargin) / sampleCount;
+    yOffset = plotHeight - 2 * vRef * plotHeight / (2 * (std::fabs(vMin) + vRef)) + 5.0;
+}
+
+void Window::drawAxes(QPainter &p)
+{
+    const int W = winWidth;
+    const int H = winHeight;
+    const int P = plotHeight;
+    const int l = leftMargin;
+    const int r = rightMargin;
+    const int b = bottomMargin;
+    p.save();
+    p.setPen(QPen(Qt::white, 0, Qt::SolidLine));
+    p.drawText(l - 15, truncated((H - b) + 5.0 - yOffset), "0");
+    const int y0 = truncated((H - b) - yOffset);
+    p.drawLine(l - 5, y0, l + 2, y0);
+    // The outline covers (W - r - l + 1) x (0.45 b + P) pixels; Qt adds one to each side.
+    p.drawRect(l, truncated((H - P - b) - 0.2 * b - 2.0), W - r - l, truncated(0.45 * b + P) - 1);
+
+    p.translate(l, H - 0.55 * b - 3.0);
+    for (int k = 0; k <= sampleCount; k += 100) {
+        p.rotate(60);
+        p.drawText(-5, 7, QString::number(k));
+        p.rotate(-60);
+        p.drawLine(0, -15, 0, -8);
+        p.translate(100 * xScale, 0);
+    }
+    p.restore();
+    p.setPen(QPen(Qt::white, 0, Qt::SolidLine));
+    p.drawText(QRect(0, H - 25, W, 22), Qt::AlignCenter, "Ort x");
+}
+
+void Window::drawPotential(QPainter &p)
+{
+    const int W = winWidth;
+    const int H = winHeight;
+    const int P = plotHeight;
+    const int l = leftMargin;
+    const int b = bottomMargin;
+    yScale = P / (std::fabs(eLow) + energyMax);
+    p.fillRect(l + 1, H - P - b - 5, W - rightMargin - l - 1, P + 10, Qt::black);
+    p.setPen(QPen(Qt::green, 0, Qt::SolidLine));
+    auto y = [&](int i) { return truncated((H - b) - scaledPot[i] * yScale - yOffset); };
+    curve.clear();
+    curve.emplace_back(l, y(0));
+    for (int i = 1; i < sampleCount; ++i)
+        curve.emplace_back(l + int(std::floor(i * xScale)), y(i));
+    p.drawPolyline(curve.data(), int(curve.size()));
+}
+
+void Window::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    refreshGeometry();
+    drawAxes(p);
+    drawPotential(p);
+}
