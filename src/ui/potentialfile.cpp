@@ -78,8 +78,10 @@ PotentialFile::ReadStatus PotentialFile::read(const QString &path, double *out10
     return ReadStatus::Ok;
 }
 
-bool PotentialFile::write(const QString &path, const double *pot1024)
+bool PotentialFile::write(const QString &path, const double *pot1024, bool *openFailed)
 {
+    if (openFailed)
+        *openFailed = true;
     if (!pot1024 || path.isEmpty())
         return false;
     // The save file renames a temporary file over the target; over a device or pipe that
@@ -102,6 +104,8 @@ bool PotentialFile::write(const QString &path, const double *pot1024)
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
+    if (openFailed)
+        *openFailed = false;
     // commit() does not notice an error of the last buffered write, so flush and check first.
     if (f.write(text) != text.size() || !f.flush()) {
         f.cancelWriting();

@@ -18,7 +18,7 @@ public:
 
     // Writes the 1024 samples as "%.6g", one per line. The target is replaced only when
     // everything was written; on failure an existing file keeps its old contents.
-    static bool write(const QString &path, const double *pot1024);
+    static bool write(const QString &path, const double *pot1024, bool *openFailed = nullptr);
 };
 
 #endif

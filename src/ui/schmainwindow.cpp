@@ -240,8 +240,10 @@ void SchMainWindow::save()
             return;
     }
     // Written through a temporary file: on failure the old file is still there.
-    if (!PotentialFile::write(name, surface->getPot()))
-        QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("Could not write file !"));
+    bool openFailed = false;
+    if (!PotentialFile::write(name, surface->getPot(), &openFailed))
+        QMessageBox::warning(this, QStringLiteral("Quantaura"),
+                             openFailed ? QStringLiteral("Could not open file !") : QStringLiteral("Could not write file !"));
 }
 
 void SchMainWindow::about()

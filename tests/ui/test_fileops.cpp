@@ -170,7 +170,7 @@ private slots:
             Fixture fx(plain + "/x.pot");
             BoxAnswerer boxes;
             fx.w.save();
-            QCOMPARE(boxes.texts(), QStringList({"Could not write file !"}));
+            QCOMPARE(boxes.texts(), QStringList({"Could not open file !"}));
             QCOMPARE(boxes.seen[0].title, QString("Quantaura"));
             QCOMPARE(boxes.seen[0].parent, &fx.w);
         }
