@@ -4,6 +4,7 @@
 #include "potentialpen.h"
 #include "propagator.h"
 #include "wavepacket.h"
+#include "window.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -269,7 +270,23 @@ void SchDrawingSurface::paintEvolution()
     drawEvolution(psi.data(), pot.data());
 }
 
-void SchDrawingSurface::startStreu(bool) {}
+void SchDrawingSurface::startStreu(bool on)
+{
+    if (!on) {
+        streuWindow.reset();
+        return;
+    }
+    streuWindow = std::make_unique<Window>();
+    if (!streuWindow->setPotential(pot.data(), N)) {
+        streuWindow->show();
+        return;
+    }
+    // Refused (all zero; the window has said why): switching the button off closes it again.
+    if (streuButton && streuButton->isChecked())
+        streuButton->setChecked(false);
+    else
+        streuWindow.reset();
+}
 
 void SchDrawingSurface::startEigen(bool) {}
 

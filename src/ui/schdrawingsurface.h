@@ -14,6 +14,8 @@
 class Propagator;
 class QPushButton;
 class QTimer;
+class SchEFView;
+class Window;
 
 // The drawing area: owns the potential and the wave function on the 1024-point grid, edits the
 // potential with the mouse and shows either the potential or the wave function.
@@ -42,6 +44,7 @@ public:
     int midRow() const { return midLine; }
     const std::complex<double> *wave() const { return psi.data(); }
     const QImage &viewImage() const { return view; }
+    Window *scatteringWindow() const { return streuWindow.get(); }
 
     // Composes one frame of the wave function standing on the potential V (null: on the middle
     // row) into the backing image and asks for a repaint.
@@ -109,6 +112,7 @@ private:
     QPushButton *fourierButton;
     QPushButton *streuButton;
     std::unique_ptr<Propagator> propagator;
+    std::unique_ptr<Window> streuWindow; // top-level, open while "Streuung" is on
     const double dt = 50.0;
     const double vScale = 0.0001;
     QImage view;

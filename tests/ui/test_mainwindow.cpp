@@ -2,6 +2,8 @@
 #include "schdrawingsurface.h"
 #include "schmainwindow.h"
 #include "uitestutil.h"
+#include "plot.h"
+#include "window.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -190,6 +192,38 @@ private slots:
         });
         action(w, "About &Qt")->trigger();
         QCOMPARE(title, QString("Quantaura"));
+    }
+
+    void streuungRefusesZeroPotentialAndOpensOtherwise()
+    {
+        SchMainWindow w;
+        w.show();
+        QPushButton *streu = button(w, "Streuung");
+        QString title, text;
+        onNextModal([&](QWidget *box) {
+            title = box->windowTitle();
+            if (auto *mb = qobject_cast<QMessageBox *>(box))
+                text = mb->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::mouseClick(streu, Qt::LeftButton);
+        QCOMPARE(title, QString("Error"));
+        QVERIFY(text.contains(QString::fromUtf8("Sie müssen schon ein von Null verschiedenes Potential angeben.")));
+        QVERIFY(!streu->isChecked());
+        QVERIFY(!w.drawingSurface()->scatteringWindow());
+
+        w.drawingSurface()->getPot()[500] = 0.01;
+        QTest::mouseClick(streu, Qt::LeftButton);
+        QVERIFY(streu->isChecked());
+        Window *win = w.drawingSurface()->scatteringWindow();
+        QVERIFY(win);
+        QVERIFY(win->isVisible());
+        QCOMPARE(win->windowTitle(), QString("Streuung einer ebenen Welle"));
+        QPointer<QWidget> plot = win->plot();
+        QVERIFY(plot);
+        QTest::mouseClick(streu, Qt::LeftButton);
+        QVERIFY(!w.drawingSurface()->scatteringWindow());
+        QVERIFY(!plot); // the plot window goes with it
     }
 
     void exitAndClosingEndTheProgram()
