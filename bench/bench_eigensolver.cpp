@@ -1,0 +1,148 @@
+#include "eigensolver.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <ostream>
+#include <vector>
+
+namespace {
+
+constexpr int N = 1024;
+using Pot = std::vector<double>;
+
+Pot zeroPot()
+{
+    return Pot(N, 0.0);
+}
+
+// Two wells 250 points wide, 400 units deep, below a zero surrounding (negative energies).
+Pot doubleWellBelowZero()
+{
+    Pot V(N, 0.0);
+    for (int i = 0; i < N; ++i)
+        if ((i > 200 && i < 450) || (i > 574 && i < 824))
+            V[i] = -400.0;
+    return V;
+}
+
+// The same shape drawn upwards: wells at 0 inside a plateau at 400.
+Pot doubleWellAboveZero()
+{
+    Pot V(N, 400.0);
+    for (int i = 0; i < N; ++i)
+        if ((i > 200 && i < 450) || (i > 574 && i < 824))
+            V[i] = 0.0;
+    return V;
+}
+
+// About the worst a mouse can draw on a 1080-pixel screen: the full depth -540 almost everywhere
+// and a single sample at +540, so the scan covers 2161 units and half the states lie below 0.
+Pot deepFloorWithSpike()
+{
+    Pot V(N, -540.0);
+    V[300] = 540.0;
+    return V;
+}
+
+// The search exactly as described, every scan point in turn, for comparison.
+double plainDet(const double *V, double E)
+{
+    double prev = 1.0;
+    double d = (2 * V[0] - 2 * E) / 40000.0 + 2.0;
+    for (int i = 1; i < N; ++i) {
+        const double next = ((2 * V[i] - 2 * E) / 40000.0 + 2.0) * d - prev;
+        prev = d;
+        d = next;
+    }
+    return d;
+}
+
+int literalScan(const double *V)
+{
+    double vMin = V[0], vMax = V[0];
+    for (int i = 1; i < N; ++i) {
+        vMin = std::fmin(vMin, V[i]);
+        vMax = std::fmax(vMax, V[i]);
+    }
+    const double eLim = 2 * (vMax - vMin) + vMin + 1.0;
+    int count = 0;
+    double E = vMin;
+    double fPrev = plainDet(V, E);
+    while (E < eLim && count < 500) {
+        const double f = plainDet(V, E);
+        if (f * fPrev <= 0) {
+            double a = E - 0.1, b = E, fa = fPrev, fb = f;
+            for (int it = 0; it < 100 && fb != 0; ++it) {
+                const double delta = -((b - a) * fa / (fb - fa));
+                const double c = a + delta;
+                const double fc = plainDet(V, c);
+                if (fc * fa > 0) {
+                    a = c;
+                    fa = fc;
+                } else {
+                    b = c;
+                    fb = fc;
+                }
+                if (std::fabs(delta) * 1e14 < b)
+                    break;
+            }
+            benchmark::DoNotOptimize(std::fabs(fa) < std::fabs(fb) ? a : b);
+            ++count;
+        }
+        E += 0.1;
+        fPrev = f;
+    }
+    return count;
+}
+
+template <Pot (*make)()>
+void BM_EigenSolver(benchmark::State &state)
+{
+    const Pot V = make();
+    std::ostream sink(nullptr);
+    int count = 0;
+    for (auto _ : state) {
+        EigenSolver s(V.data(), sink);
+        count = s.getEigenCount();
+        benchmark::DoNotOptimize(count);
+    }
+    state.counters["eigenvalues"] = count;
+}
+
+template <Pot (*make)()>
+void BM_LiteralScan(benchmark::State &state)
+{
+    const Pot V = make();
+    int count = 0;
+    for (auto _ : state) {
+        count = literalScan(V.data());
+        benchmark::DoNotOptimize(count);
+    }
+    state.counters["eigenvalues"] = count;
+}
+
+void BM_Eigenfunctions(benchmark::State &state)
+{
+    const Pot V = deepFloorWithSpike();
+    std::ostream sink(nullptr);
+    EigenSolver s(V.data(), sink);
+    for (auto _ : state) {
+        double e = 0.0;
+        for (int k = 0; k < s.getEigenCount(); ++k)
+            benchmark::DoNotOptimize(s.getEigenFunction(k, &e));
+    }
+    state.counters["eigenvalues"] = s.getEigenCount();
+}
+
+} // namespace
+
+BENCHMARK_TEMPLATE(BM_EigenSolver, zeroPot)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_EigenSolver, doubleWellBelowZero)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_EigenSolver, doubleWellAboveZero)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_EigenSolver, deepFloorWithSpike)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_LiteralScan, zeroPot)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_LiteralScan, doubleWellBelowZero)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_LiteralScan, doubleWellAboveZero)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_LiteralScan, deepFloorWithSpike)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Eigenfunctions)->Unit(benchmark::kMillisecond);

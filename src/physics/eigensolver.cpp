@@ -1,0 +1,291 @@
+#include "eigensolver.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double Step = 0.1;
+
+// Samples are limited to this magnitude (a file may hold anything, even inf). It is far beyond any
+// meaningful potential, and it keeps every diagonal term d_i below about 2^320, so the rescaled
+// recurrences below never overflow.
+constexpr double MaxSample = 1e100;
+
+// The determinant recurrence is rescaled by 2^+-600 when it leaves [2^-600, 2^600]. Ordinary
+// potentials stay far inside (about 1e103 at most for anything drawable), so for them the values
+// are bit for bit those of the plain recurrence.
+constexpr int RescaleBits = 600;
+constexpr double Hi = 0x1p600;
+constexpr double Lo = 0x1p-600;
+
+} // namespace
+
+EigenSolver::EigenSolver(const double *potential, std::ostream &trace)
+{
+    if (!potential)
+        return;
+    for (int i = 0; i < N; ++i) {
+        const double v = potential[i];
+        if (std::isnan(v))
+            return;
+        pot[i] = std::clamp(v, -MaxSample, MaxSample);
+    }
+    valid = true;
+    vMin = vMax = pot[0];
+    for (int i = 1; i < N; ++i) {
+        if (pot[i] < vMin)
+            vMin = pot[i];
+        if (pot[i] > vMax)
+            vMax = pot[i];
+    }
+    searchEigen(trace);
+}
+
+int EigenSolver::getEigenCount() const
+{
+    return eigenCount;
+}
+
+double EigenSolver::eigenValue(int k) const
+{
+    return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0;
+}
+
+EigenSolver::Probe EigenSolver::probe(double E) const
+{
+    const double twoE = 2.0 * E;
+    double prev = 1.0;
+    double cur = (2.0 * pot[0] - twoE) / scale + 2.0;
+    int exp2 = 0;
+    int neg = 0; // 1 if the previous minor counts as negative; D_-1 = 1
+    int changes = 0;
+    // A zero minor takes the sign opposite to its predecessor: the next minor is then exactly the
+    // negated one before it, so the count stays that of a nearby non-singular matrix. Written
+    // without branches: high in the spectrum the signs alternate unpredictably.
+    auto account = [&](double x) {
+        const int n = int(x < 0.0) | (int(x == 0.0) & (neg ^ 1));
+        changes += n ^ neg;
+        neg = n;
+    };
+    account(cur);
+    for (int i = 1; i < N; ++i) {
+        const double next = ((2.0 * pot[i] - twoE) / scale + 2.0) * cur - prev;
+        prev = cur;
+        cur = next;
+        account(cur);
+        const double a = std::fabs(cur);
+        if (!(a <= Hi && a >= Lo)) {
+            if (a > Hi) {
+                cur *= Lo;
+                prev *= Lo;
+                exp2 += RescaleBits;
+            } else if (std::fabs(prev) < Lo) {
+                cur *= Hi;
+                prev *= Hi;
+                exp2 -= RescaleBits;
+            }
+        }
+    }
+    return {cur, exp2, changes};
+}
+
+double EigenSolver::determinant(double E) const
+{
+    const Probe p = probe(E);
+    return std::ldexp(p.mant, p.exp2); // +-inf on overflow
+}
+
+double EigenSolver::scanPoint(double start, std::int64_t steps)
+{
+    double E = start;
+    while (steps > 0 && std::isfinite(E)) {
+        const double next = E + Step;
+        if (next == E)
+            return E; // the sum has stopped moving
+        const double mag = std::fabs(E);
+        if (mag >= 1.0 && next * E > 0.0) {
+            // Inside one binade [lo, hi) of |E| (no rounding ties there for |E| >= 1) every
+            // addition adds the same rounded increment, so a run of them is one exact addition.
+            int ex = 0;
+            std::frexp(mag, &ex);
+            const double lo = std::ldexp(1.0, ex - 1);
+            const double hi = std::ldexp(1.0, ex);
+            const double nextMag = std::fabs(next);
+            if (nextMag >= lo && nextMag < hi) {
+                const double inc = next - E; // exact: both in one binade
+                double room = (E > 0.0 ? hi - E : mag - lo) / inc;
+                room -= room * 0x1p-40 + 3.0; // stay clear of the binade's end
+                if (room >= 2.0) {
+                    const std::int64_t m = std::min<std::int64_t>(steps, static_cast<std::int64_t>(room));
+                    E += static_cast<double>(m) * inc;
+                    steps -= m;
+                    continue;
+                }
+            }
+        }
+        E = next;
+        --steps;
+    }
+    return E;
+}
+
+std::int64_t EigenSolver::lastScanIndex(double eLim) const
+{
+    // Scan point n is processed while it lies below eLim. Far above the potential the sum may stop
+    // growing (0.1 below half an ulp): the scan ends at that point instead of repeating it.
+    auto pastEnd = [&](std::int64_t n) {
+        const double before = scanPoint(vMin, n - 1);
+        const double at = scanPoint(before, 1);
+        return at >= eLim || at == before;
+    };
+    std::int64_t hi = 1;
+    while (!pastEnd(hi) && hi < (std::int64_t(1) << 61))
+        hi *= 2;
+    std::int64_t lo = hi / 2; // pastEnd(lo) is false (or lo == 0)
+    while (hi - lo > 1) {
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        if (pastEnd(mid))
+            hi = mid;
+        else
+            lo = mid;
+    }
+    return hi - 1;
+}
+
+void EigenSolver::searchEigen(std::ostream &trace)
+{
+    if (!valid)
+        return;
+    const double eLim = 2.0 * (vMax - vMin) + vMin + 1.0;
+    if (!(vMin < eLim))
+        return;
+    const Probe p0 = probe(vMin);
+    // The first scan point is compared with itself: a bracket only if D is exactly 0 there.
+    if (p0.mant == 0.0)
+        refineAndStore(vMin, p0, p0, trace);
+    const std::int64_t last = lastScanIndex(eLim);
+    if (last < 1)
+        return;
+    const double eLast = scanPoint(vMin, last);
+    scanRange(0, vMin, p0, last, eLast, probe(eLast), trace);
+}
+
+// Visits, left to right, every scan step between scan points i0 and i1 whose ends differ in the
+// number of eigenvalues below them; all other steps hold no eigenvalue and so no sign change.
+// Since the sign of D and the count come from one recurrence, the decision for each visited step
+// is the plain scan's own.
+void EigenSolver::scanRange(std::int64_t i0, double e0, const Probe &p0, std::int64_t i1, double e1,
+                            const Probe &p1, std::ostream &trace)
+{
+    if (eigenCount >= MaxEigen || p0.below == p1.below)
+        return;
+    if (i1 - i0 == 1) {
+        // A lower end with D exactly 0 was stored as the upper end of the step before.
+        if (p0.mant == 0.0)
+            return;
+        const bool sameSign = (p0.mant > 0.0 && p1.mant > 0.0) || (p0.mant < 0.0 && p1.mant < 0.0);
+        if (!sameSign)
+            refineAndStore(e1, p0, p1, trace);
+        return;
+    }
+    const std::int64_t mid = i0 + (i1 - i0) / 2;
+    const double em = scanPoint(e0, mid - i0);
+    const Probe pm = probe(em);
+    scanRange(i0, e0, p0, mid, em, pm, trace);
+    scanRange(mid, em, pm, i1, e1, p1, trace);
+}
+
+void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, std::ostream &trace)
+{
+    if (eigenCount >= MaxEigen)
+        return;
+    double a = E - Step;
+    double b = E;
+    Probe fa = fPrev;
+    Probe fb = f;
+    // fa and fb on a common exponent (exactly the plain values when nothing was rescaled).
+    auto aligned = [](const Probe &x, const Probe &y, double &xv, double &yv) {
+        const int e = std::max(x.exp2, y.exp2);
+        xv = std::ldexp(x.mant, x.exp2 - e);
+        yv = std::ldexp(y.mant, y.exp2 - e);
+    };
+    for (int it = 0; it < 100; ++it) {
+        if (fb.mant == 0.0)
+            break;
+        double fav = 0.0;
+        double fbv = 0.0;
+        aligned(fa, fb, fav, fbv);
+        const double delta = -((b - a) * fav / (fbv - fav));
+        const double c = a + delta;
+        // Once c falls on an end, the iteration has reached a fixed point: D is a pure function,
+        // so every remaining iteration would repeat this one (and the stop test with it).
+        const bool onA = c == a && std::signbit(c) == std::signbit(a);
+        const bool onB = c == b && std::signbit(c) == std::signbit(b);
+        const Probe fc = onA ? fa : (onB ? fb : probe(c));
+        const bool toA = (fc.mant > 0.0 && fa.mant > 0.0) || (fc.mant < 0.0 && fa.mant < 0.0);
+        if (toA) {
+            a = c;
+            fa = fc;
+        } else {
+            b = c;
+            fb = fc;
+        }
+        if (std::fabs(delta) * 1e14 < b)
+            break;
+        if ((toA && onA) || (!toA && onB))
+            break;
+    }
+    // False position often moves only one end; the end that reached the root is the one with the
+    // smaller determinant (b on a tie, which includes every converged b).
+    double fav = 0.0;
+    double fbv = 0.0;
+    aligned(fa, fb, fav, fbv);
+    const bool takeA = std::fabs(fav) < std::fabs(fbv);
+    const double value = takeA ? a : b;
+    const Probe &fv = takeA ? fa : fb;
+    eigenValues[eigenCount++] = value;
+    trace << "EW=" << value << " det=" << std::ldexp(fv.mant, fv.exp2) << std::endl;
+}
+
+std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
+{
+    std::vector<double> psi(N + 1, 0.0);
+    if (k < 0 || k >= eigenCount) {
+        if (energy)
+            *energy = 0.0;
+        return psi;
+    }
+    const double E = eigenValues[k];
+    if (energy)
+        *energy = E;
+    psi[N - 1] = 1.0;
+    double d = ((pot[N - 1] - E) / scale + 1.0) * 2.0;
+    for (int i = N - 2; i >= 0; --i) {
+        psi[i] = d * psi[i + 1] - psi[i + 2];
+        d = ((pot[i] - E) / scale + 1.0) * 2.0;
+        const double a = std::fabs(psi[i]);
+        if (a > 100.0) {
+            // Keep the growing solution in range. One factor 0.01 suffices unless the potential
+            // is enormous; then enough of them are combined into one so the next step stays finite.
+            double factor = 0.01;
+            for (double r = a * 0.01; r > 100.0; r *= 0.01)
+                factor *= 0.01;
+            for (int j = i; j < N; ++j)
+                psi[j] *= factor;
+        }
+    }
+    // Drop the part that grows towards the left wall when E is not exactly an eigenvalue.
+    for (int j = 0; j < N - 1 && std::fabs(psi[j + 1]) < std::fabs(psi[j]); ++j)
+        psi[j] = 0.0;
+    double s = 0.0;
+    for (int j = 0; j < N; ++j)
+        s += psi[j] * psi[j];
+    if (s > 0.0) {
+        const double norm = 100.0 * std::sqrt(40.0 / s);
+        if (std::isfinite(norm))
+            for (int j = 0; j < N; ++j)
+                psi[j] *= norm;
+    }
+    return psi;
+}

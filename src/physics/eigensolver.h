@@ -1,0 +1,66 @@
+#ifndef QUANTAURA_EIGENSOLVER_H
+#define QUANTAURA_EIGENSOLVER_H
+
+#include <array>
+#include <cstdint>
+#include <iostream>
+#include <vector>
+
+// Bound states of the 1-D Schroedinger equation on the fixed grid of 1024 points with hard walls
+// just outside both ends. The Hamiltonian is 20000*T + diag(V) with T = tridiag(-1, 2, -1).
+// Eigenvalues are the sign changes of the characteristic determinant along a scan in steps of 0.1
+// from the potential minimum, each refined by false position; the whole search runs in the
+// constructor and writes one "EW=<value> det=<value>" line per eigenvalue to `trace`.
+class EigenSolver
+{
+public:
+    static constexpr int N = 1024;
+    static constexpr int MaxEigen = 500;
+
+    // `pot` holds N samples; it is copied, so it need not outlive the solver. Samples beyond
+    // +-1e100 (infinities included) count as +-1e100, i.e. as hard walls or bottomless pits; a null
+    // pointer or a sample that is not a number gives no eigenvalues.
+    explicit EigenSolver(const double *pot, std::ostream &trace = std::cout);
+
+    int getEigenCount() const;
+    // Eigenvalue k in ascending order; 0.0 for k outside 0..getEigenCount()-1.
+    double eigenValue(int k) const;
+    // Eigenfunction k on the grid (entries 0..1023) plus the wall entry 1024 = 0, normalised to
+    // sum psi^2 = 400000; its eigenvalue goes to *energy (if not null). Out-of-range k: all zeros.
+    std::vector<double> getEigenFunction(int k, double *energy) const;
+    // det(T + (2/S)(diag(V) - E)) by the three-term recurrence. The sign is always exact; the
+    // magnitude saturates to +-inf where it leaves the double range.
+    double determinant(double E) const;
+
+    // The energy a running sum reaches after `steps` additions of the scan step 0.1 to `start`,
+    // bit for bit as the repeated addition would give it, without performing every addition.
+    static double scanPoint(double start, std::int64_t steps);
+
+private:
+    // D(E) = mant * 2^exp2 and the number of sign changes along the leading minors, which is the
+    // number of eigenvalues below E (a zero minor counts as a change). sign(mant) has the parity
+    // of `below` by construction, so both always agree.
+    struct Probe
+    {
+        double mant;
+        int exp2;
+        int below;
+    };
+
+    Probe probe(double E) const;
+    void searchEigen(std::ostream &trace);
+    std::int64_t lastScanIndex(double eLim) const;
+    void scanRange(std::int64_t i0, double e0, const Probe &p0, std::int64_t i1, double e1, const Probe &p1,
+                   std::ostream &trace);
+    void refineAndStore(double E, const Probe &fPrev, const Probe &f, std::ostream &trace);
+
+    double vMax = 0.0;
+    double vMin = 0.0;
+    std::array<double, N> pot{};
+    std::array<double, MaxEigen> eigenValues{};
+    int eigenCount = 0;
+    double scale = 40000.0;
+    bool valid = false;
+};
+
+#endif
