@@ -56,6 +56,7 @@ Plot::Plot(QWidget *parent, const char *name, int maxEnergy)
     setGeometry(610, 0, 500, 500);
     setWindowTitle("Streuamplituden");
     setAttribute(Qt::WA_OpaquePaintEvent); // the frame image covers every pixel, black underneath
+    setAttribute(Qt::WA_QuitOnClose, false); // a side window must not keep the program running
 
     mainLayout = new QVBoxLayout(this);
     mainLayout->setContentsMargins(0, 0, 0, 0);

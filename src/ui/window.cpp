@@ -71,6 +71,7 @@ Window::Window(QWidget *parent)
     setGeometry(0, 0, 600, 500);
     setWindowTitle("Streuung einer ebenen Welle");
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent fills the whole window black first
+    setAttribute(Qt::WA_QuitOnClose, false); // a side window must not keep the program running
 
     mainLayout = new QVBoxLayout(this);
     mainLayout->setContentsMargins(0, 0, 0, 0);
