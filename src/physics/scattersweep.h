@@ -1,0 +1,43 @@
+#ifndef QUANTAURA_SCATTERSWEEP_H
+#define QUANTAURA_SCATTERSWEEP_H
+
+#include <functional>
+
+class ScatterSolver;
+
+// Receives the points of an energy sweep: the coefficient plot is one sink, a test another.
+class ScatterSink
+{
+public:
+    virtual ~ScatterSink() = default;
+    virtual void reset() = 0;
+    virtual void addPoint(double r, double t, double e, int index) = 0;
+};
+
+class ScatterSweep
+{
+public:
+    // The plot stores at most this many points; the sweep never hands it an index at or above.
+    static constexpr int MaxPoints = 50000;
+
+    struct Result
+    {
+        int energies = 0;         // energies solved (flagged ones included)
+        int points = 0;           // addPoint calls, the first point (index 0) included
+        bool overflowed = false;  // some energy was flagged
+        bool truncated = false;   // stopped at MaxPoints before reaching eMax
+    };
+
+    // The energy sweep: reset, point (1, 0, V_rightEdge, 0), setPotential, then
+    // E = V_rightEdge + dE, V_rightEdge + 2 dE, ... while E <= eMax, with dE = eMax * 0.0005
+    // accumulated by addition, the point of energy number j getting index j. Flagged energies
+    // and results that are not finite numbers get no point but still use up their index.
+    // onFirstOverflow (may be empty) is called once, at the first flagged energy.
+    // eMax <= 0 (or not finite) computes no energies. Edges outside the solver's grid give
+    // no points at all.
+    static Result run(ScatterSolver &solver, const double *samples, int rightEdge, int leftEdge,
+                      double widthFactor, double eMax, ScatterSink &sink,
+                      const std::function<void()> &onFirstOverflow = {});
+};
+
+#endif
