@@ -1,0 +1,85 @@
+#include "scattersolver.h"
+#include "scattersweep.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr int N = ScatterSolver::GridSize;
+
+// A barrier drawn on the surface (0.01 units, 60 of 1024 columns, with sloping flanks),
+// placed on the scattering grid as the window does it: interior times 1000, margins unscaled.
+struct Setup
+{
+    std::vector<double> samples = std::vector<double>(N, 0.0);
+    int rightEdge = N - 1;
+    int leftEdge = 0;
+    double eMax = 0.0;
+
+    Setup()
+    {
+        std::vector<double> surface(1024, 0.0);
+        for (int i = 470; i < 530; ++i)
+            surface[i] = 0.01;
+        for (int i = 0; i < 20; ++i) {
+            surface[450 + i] = 0.01 * i / 20.0;
+            surface[549 - i] = 0.01 * i / 20.0;
+        }
+        const int m = (N - 1024) / 2;
+        for (int j = 0; j < N; ++j)
+            samples[j] = j < m ? surface[0] : j < m + 1024 ? surface[j - m] * 1000.0 : surface[1023];
+        while (samples[rightEdge] == samples[rightEdge - 1])
+            --rightEdge;
+        while (samples[leftEdge] == samples[leftEdge + 1])
+            ++leftEdge;
+        eMax = 2.0 * *std::max_element(samples.begin(), samples.end());
+    }
+};
+
+class NullSink : public ScatterSink
+{
+public:
+    void reset() override {}
+    void addPoint(double r, double t, double e, int index) override
+    {
+        benchmark::DoNotOptimize(r + t + e + index);
+    }
+};
+
+void BM_ScatterSweep(benchmark::State &state)
+{
+    const Setup s;
+    ScatterSolver solver;
+    NullSink sink;
+    int energies = 0;
+    for (auto _ : state)
+        energies = ScatterSweep::run(solver, s.samples.data(), s.rightEdge, s.leftEdge, 0.002, s.eMax, sink)
+                       .energies;
+    state.counters["energies"] = energies;
+}
+BENCHMARK(BM_ScatterSweep)->Unit(benchmark::kMillisecond);
+
+// The same sweep through the general integrator: std::complex arithmetic, a virtual
+// derivatives call per stage and the interpolation at every stage.
+void BM_ScatterSweepLiteral(benchmark::State &state)
+{
+    const Setup s;
+    ScatterSolver solver;
+    NullSink sink;
+    for (auto _ : state) {
+        const double dE = s.eMax * 0.0005;
+        sink.reset();
+        sink.addPoint(1.0, 0.0, s.samples[s.rightEdge], 0);
+        solver.setPotential(s.samples.data());
+        int j = 1;
+        for (double e = s.samples[s.rightEdge] + dE; e <= s.eMax; e += dE, ++j) {
+            const double *res = solver.solveReference(s.rightEdge, s.leftEdge, e, 0.002);
+            if (res[2] != 1.0)
+                sink.addPoint(res[0], res[1], e, j);
+        }
+    }
+}
+BENCHMARK(BM_ScatterSweepLiteral)->Unit(benchmark::kMillisecond);
+} // namespace
