@@ -1,0 +1,273 @@
+#include "schefview.h"
+
+#include "eigensolver.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPalette>
+#include <QPolygon>
+#include <QPushButton>
+#include <QSlider>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int N = EigenSolver::N;
+constexpr int Margin = 55; // left and top edge of the plot area
+constexpr int Border = 15; // right and bottom gap
+
+// Truncation toward zero, kept inside a range the painter handles (absurd potentials can map
+// far outside the window, and a NaN must not reach an int conversion).
+int toPixel(double x)
+{
+    constexpr double Limit = 1e6;
+    if (!(x > -Limit))
+        return -static_cast<int>(Limit);
+    if (!(x < Limit))
+        return static_cast<int>(Limit);
+    return static_cast<int>(x);
+}
+
+} // namespace
+
+SchEFView::SchEFView(const double *surfacePot, QWidget *parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Schrödinger Eigenfunktionen"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+
+    pot.assign(N, 0.0);
+
+    auto *label = new QLabel(QStringLiteral("Eigenfunktion"), this);
+    slider = new QSlider(Qt::Horizontal, this);
+    slider->setObjectName(QStringLiteral("Eigen"));
+    slider->setRange(0, 100);
+    slider->setPageStep(1);
+    slider->setValue(0);
+    const int hs = slider->height();
+    label->setGeometry(0, 0, 90, hs);
+    slider->setGeometry(90, 0, 150, hs);
+    slider->setFixedSize(150, hs);
+    connect(slider, &QSlider::valueChanged, this, &SchEFView::eigenChange);
+
+    edit = new QLineEdit(QStringLiteral("0"), this);
+    edit->setValidator(new QIntValidator(0, 1000, edit));
+    edit->setMaxLength(3);
+    edit->setGeometry(230, 0, 35, hs);
+    edit->setFixedWidth(35);
+    connect(edit, &QLineEdit::textChanged, this, &SchEFView::eigenTextChange);
+
+    countBox = new QComboBox(this);
+    for (const char *item : {"1", "3", "5", "10", "all"})
+        countBox->addItem(QString::fromLatin1(item));
+    countBox->setCurrentIndex(0);
+    countBox->setGeometry(265, 0, 50, hs);
+    connect(countBox, &QComboBox::activated, this, &SchEFView::refreshEigen);
+
+    auto *toggle = new QPushButton(QStringLiteral("Display Eigenwerte"), this);
+    toggle->setObjectName(QStringLiteral("d"));
+    toggle->setCheckable(true);
+    // Sized by a slightly different text than it shows, as the layout always was.
+    const int wb = QFontMetrics(toggle->font()).horizontalAdvance(QStringLiteral("  Display Wigenwerte  "));
+    toggle->setGeometry(315, 0, wb, toggle->height());
+    connect(toggle, &QPushButton::toggled, this, &SchEFView::dispEWerte);
+
+    if (surfacePot)
+        for (int j = 0; j < N; ++j)
+            pot[j] = surfacePot[j] * 10000.0;
+
+    shownCount = 1;
+    singleMode = true;
+    showLevels = false;
+    selected = 0;
+
+    solver = std::make_unique<EigenSolver>(pot.data());
+    eigenCount = solver->getEigenCount();
+    slider->setRange(0, eigenCount - 1);
+
+    eigenValues.assign(eigenCount, 0.0);
+    curves.assign(static_cast<std::size_t>(eigenCount) * N, 0.0);
+    for (int k = 0; k < eigenCount; ++k) {
+        double e = 0.0;
+        const std::vector<double> psi = solver->getEigenFunction(k, &e);
+        eigenValues[k] = e;
+        double *curve = &curves[static_cast<std::size_t>(k) * N];
+        for (int j = 0; j < N; ++j)
+            curve[j] = e + psi[j];
+    }
+
+    computeRanges();
+    resize(800, 600);
+}
+
+SchEFView::~SchEFView() = default;
+
+double SchEFView::eigenValueAt(int k) const
+{
+    return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0;
+}
+
+int SchEFView::columnOf(int j) const
+{
+    const int pw = width() - 70;
+    return Margin + toPixel((j - xMin) * pw / xRange);
+}
+
+int SchEFView::rowOf(double v) const
+{
+    const int ph = height() - 70;
+    // A flat picture (or a broken one) has no energy range: map it as if it had one unit.
+    const double range = (eRange > 0.0 && std::isfinite(eRange)) ? eRange : 1.0;
+    return Margin + toPixel(ph - (v - eMin) * ph / range);
+}
+
+void SchEFView::computeRanges()
+{
+    xMin = 0.0;
+    xMax = 1023.0;
+    xRange = 1023.0;
+    eMin = eMax = pot[0];
+    for (int j = 1; j < N; ++j) {
+        if (pot[j] < eMin)
+            eMin = pot[j];
+        if (pot[j] > eMax)
+            eMax = pot[j];
+    }
+    // Every curve counts, shown or not, so choosing another one never rescales the plot.
+    for (double v : curves) {
+        if (v < eMin)
+            eMin = v;
+        if (v > eMax)
+            eMax = v;
+    }
+    eRange = eMax - eMin;
+}
+
+void SchEFView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    computeRanges();
+    if (showLevels)
+        drawLevels(p);
+    drawFrame(p);
+    if (singleMode) {
+        if (selected >= 0 && selected < eigenCount)
+            drawCurve(p, selected);
+    } else {
+        for (int k = 0; k < std::min(shownCount, eigenCount); ++k)
+            drawCurve(p, k);
+    }
+}
+
+void SchEFView::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+}
+
+void SchEFView::drawLevels(QPainter &p)
+{
+    p.setPen(QPen(Qt::gray, 1, Qt::DotLine));
+    const int right = width() - Border;
+    for (int k = 0; k < eigenCount; ++k) {
+        const int y = rowOf(eigenValues[k]);
+        p.drawLine(Margin, y, right, y);
+    }
+}
+
+void SchEFView::drawFrame(QPainter &p)
+{
+    const int w = width();
+    const int h = height();
+    p.setPen(Qt::white);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(Margin, Margin, w - 70, h - 70);
+    p.drawText(2, 58, QString::asprintf("%.2f", eMax));
+    p.drawText(2, h - 18, QString::asprintf("%.2f", eMin));
+    if (eMin < 0.0 && eMax > 0.0) {
+        const int y0 = rowOf(0.0);
+        p.drawLine(Margin, y0, w - Border, y0);
+        p.drawText(40, y0 + 3, QStringLiteral("0"));
+    }
+    QPolygon line(N);
+    for (int j = 0; j < N; ++j)
+        line.setPoint(j, columnOf(j), rowOf(pot[j]));
+    p.setPen(Qt::green);
+    p.drawPolyline(line);
+}
+
+void SchEFView::drawCurve(QPainter &p, int k)
+{
+    const double e = eigenValues[k];
+    const int y = rowOf(e);
+    p.setPen(Qt::gray);
+    p.drawLine(Margin, y, width() - Border, y);
+    if (singleMode) {
+        p.setPen(Qt::white);
+        p.drawText(2, y + 3, QString::asprintf("%.2f", e));
+    }
+    const double *curve = &curves[static_cast<std::size_t>(k) * N];
+    QPolygon line(N);
+    for (int j = 0; j < N; ++j)
+        line.setPoint(j, columnOf(j), rowOf(curve[j]));
+    const int q = (255 * k) / eigenCount;
+    p.setPen(QColor(255 - q, 100, q));
+    p.drawPolyline(line);
+}
+
+void SchEFView::redraw()
+{
+    repaint(0, 0, width(), height());
+}
+
+void SchEFView::refreshEigen(int i)
+{
+    switch (i) {
+    case 0:
+        shownCount = 1;
+        break;
+    case 1:
+        shownCount = std::min(eigenCount, 3);
+        break;
+    case 2:
+        shownCount = std::min(eigenCount, 5);
+        break;
+    case 3:
+        shownCount = std::min(eigenCount, 10);
+        break;
+    default:
+        shownCount = eigenCount;
+        break;
+    }
+    singleMode = false;
+    redraw();
+}
+
+void SchEFView::eigenChange(int k)
+{
+    selected = k;
+    edit->setText(QString::asprintf("%d", k));
+    singleMode = true;
+    redraw();
+}
+
+void SchEFView::eigenTextChange(const QString &s)
+{
+    // Beyond the last index the slider clamps; its own signal then writes the clamped number back.
+    slider->setValue(s.toInt());
+    singleMode = true;
+    redraw();
+}
+
+void SchEFView::dispEWerte(bool on)
+{
+    showLevels = on;
+    redraw();
+}

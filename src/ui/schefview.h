@@ -1,0 +1,76 @@
+#ifndef QUANTAURA_SCHEFVIEW_H
+#define QUANTAURA_SCHEFVIEW_H
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class EigenSolver;
+class QComboBox;
+class QLineEdit;
+class QPainter;
+class QSlider;
+
+// Top-level window "Schroedinger Eigenfunktionen": the potential (green) and the bound states,
+// each eigenfunction drawn about the level line of its own eigenvalue. Everything is computed
+// once, from a copy of the potential taken at construction; later edits do not reach it.
+// One unit on the energy axis is one pixel row of the drawing surface (potential x 10000).
+class SchEFView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SchEFView(const double *surfacePot, QWidget *parent = nullptr);
+    ~SchEFView() override;
+
+    // Read-only views for tests.
+    int eigenTotal() const { return eigenCount; }
+    int selectedIndex() const { return selected; }
+    int shownCurves() const { return shownCount; }
+    bool isSingleMode() const { return singleMode; }
+    bool levelsShown() const { return showLevels; }
+    double energyMin() const { return eMin; }
+    double energyMax() const { return eMax; }
+    double eigenValueAt(int k) const;
+    // Pixel row of energy v and pixel column of grid index j at the current size.
+    int rowOf(double v) const;
+    int columnOf(int j) const;
+
+private slots:
+    void refreshEigen(int i);
+    void eigenChange(int k);
+    void eigenTextChange(const QString &s);
+    void dispEWerte(bool on);
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    void computeRanges();
+    void drawLevels(QPainter &p);
+    void drawFrame(QPainter &p);
+    void drawCurve(QPainter &p, int k);
+    void redraw();
+
+    std::vector<double> pot;         // surface potential x 10000
+    std::vector<double> curves;      // eigenCount rows of 1024: eigenvalue + eigenfunction
+    std::vector<double> eigenValues; // ascending
+    std::unique_ptr<EigenSolver> solver;
+    QComboBox *countBox = nullptr;
+    int shownCount = 1;
+    int selected = 0;
+    bool singleMode = true;
+    bool showLevels = false;
+    int eigenCount = 0;
+    QSlider *slider = nullptr;
+    QLineEdit *edit = nullptr;
+    double xMin = 0.0;
+    double xMax = 1023.0;
+    double eMin = 0.0;
+    double eMax = 0.0;
+    double xRange = 1023.0;
+    double eRange = 0.0;
+};
+
+#endif
