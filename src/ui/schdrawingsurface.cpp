@@ -3,6 +3,7 @@
 #include "phasecolour.h"
 #include "potentialpen.h"
 #include "propagator.h"
+#include "schefview.h"
 #include "wavepacket.h"
 #include "window.h"
 
@@ -288,7 +289,16 @@ void SchDrawingSurface::startStreu(bool on)
         streuWindow.reset();
 }
 
-void SchDrawingSurface::startEigen(bool) {}
+void SchDrawingSurface::startEigen(bool on)
+{
+    if (on) {
+        // The window copies the potential now; later edits do not reach it.
+        efView = std::make_unique<SchEFView>(pot.data());
+        efView->show();
+    } else {
+        efView.reset();
+    }
+}
 
 // ---- events -----------------------------------------------------------------------------------
 

@@ -45,6 +45,7 @@ public:
     const std::complex<double> *wave() const { return psi.data(); }
     const QImage &viewImage() const { return view; }
     Window *scatteringWindow() const { return streuWindow.get(); }
+    SchEFView *eigenWindow() const { return efView.get(); }
 
     // Composes one frame of the wave function standing on the potential V (null: on the middle
     // row) into the backing image and asks for a repaint.
@@ -113,6 +114,7 @@ private:
     QPushButton *streuButton;
     std::unique_ptr<Propagator> propagator;
     std::unique_ptr<Window> streuWindow; // top-level, open while "Streuung" is on
+    std::unique_ptr<SchEFView> efView;   // top-level, open while "Eigenfunktionen" is on
     const double dt = 50.0;
     const double vScale = 0.0001;
     QImage view;

@@ -3,6 +3,7 @@
 #include "schmainwindow.h"
 #include "uitestutil.h"
 #include "plot.h"
+#include "schefview.h"
 #include "window.h"
 
 #include <QAction>
@@ -224,6 +225,24 @@ private slots:
         QTest::mouseClick(streu, Qt::LeftButton);
         QVERIFY(!w.drawingSurface()->scatteringWindow());
         QVERIFY(!plot); // the plot window goes with it
+    }
+
+    void eigenfunktionenOpensAndClosesItsWindow()
+    {
+        SchMainWindow w;
+        w.show();
+        QPushButton *eigen = button(w, "Eigenfunktionen");
+        QTest::mouseClick(eigen, Qt::LeftButton);
+        SchEFView *view = w.drawingSurface()->eigenWindow();
+        QVERIFY(view);
+        QVERIFY(view->isVisible());
+        QCOMPARE(view->windowTitle(), QString::fromUtf8("Schrödinger Eigenfunktionen"));
+        QCOMPARE(view->eigenTotal(), 2); // the zero potential: two states below the scan limit
+        const double e0 = view->eigenValueAt(0);
+        w.drawingSurface()->getPot()[10] = 0.05; // later edits do not reach the open window
+        QCOMPARE(view->eigenValueAt(0), e0);
+        QTest::mouseClick(eigen, Qt::LeftButton);
+        QVERIFY(!w.drawingSurface()->eigenWindow());
     }
 
     void exitAndClosingEndTheProgram()
