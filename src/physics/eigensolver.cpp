@@ -14,7 +14,8 @@ constexpr double MaxSample = 1e100;
 
 // The determinant recurrence is rescaled by 2^+-600 when it leaves [2^-600, 2^600]. Ordinary
 // potentials stay far inside (about 1e103 at most for anything drawable), so for them the values
-// are bit for bit those of the plain recurrence.
+// are bit for bit those of the plain recurrence. The range is checked once per block of steps that
+// together cannot move the minors by more than 2^400 (a single step at most 2^320, see above).
 constexpr int RescaleBits = 600;
 constexpr double Hi = 0x1p600;
 constexpr double Lo = 0x1p-600;
@@ -69,22 +70,27 @@ EigenSolver::Probe EigenSolver::probe(double E) const
         neg = n;
     };
     account(cur);
-    for (int i = 1; i < N; ++i) {
-        const double next = ((2.0 * pot[i] - twoE) / scale + 2.0) * cur - prev;
-        prev = cur;
-        cur = next;
-        account(cur);
+    // One step changes the larger of |D_i|, |D_i-1| by at most the factor |d| + 1 either way, so
+    // the range needs checking only every `block` steps: 2^400 of headroom above Hi and below Lo.
+    const double dMax = std::max(std::fabs((2.0 * vMax - twoE) / scale + 2.0),
+                                 std::fabs((2.0 * vMin - twoE) / scale + 2.0));
+    const int block = std::max(1, 400 / (std::ilogb(dMax + 1.0) + 1));
+    for (int i = 1; i < N;) {
+        for (const int end = std::min(N, i + block); i < end; ++i) {
+            const double next = ((2.0 * pot[i] - twoE) / scale + 2.0) * cur - prev;
+            prev = cur;
+            cur = next;
+            account(cur);
+        }
         const double a = std::fabs(cur);
-        if (!(a <= Hi && a >= Lo)) {
-            if (a > Hi) {
-                cur *= Lo;
-                prev *= Lo;
-                exp2 += RescaleBits;
-            } else if (std::fabs(prev) < Lo) {
-                cur *= Hi;
-                prev *= Hi;
-                exp2 -= RescaleBits;
-            }
+        if (a > Hi) {
+            cur *= Lo;
+            prev *= Lo;
+            exp2 += RescaleBits;
+        } else if (a < Lo && std::fabs(prev) < Lo) {
+            cur *= Hi;
+            prev *= Hi;
+            exp2 -= RescaleBits;
         }
     }
     return {cur, exp2, changes};
