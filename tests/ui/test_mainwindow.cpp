@@ -1,9 +1,9 @@
 #include "editableslider.h"
+#include "plot.h"
 #include "schdrawingsurface.h"
+#include "schefview.h"
 #include "schmainwindow.h"
 #include "uitestutil.h"
-#include "plot.h"
-#include "schefview.h"
 #include "window.h"
 
 #include <QAction>
@@ -38,6 +38,17 @@ class TestMainWindow : public QObject
         return nullptr;
     }
 
+    // Records the next message box's caption and text, then answers it with `key`.
+    static void answerNextBox(QString &title, QString &text, Qt::Key key)
+    {
+        onNextModal([&title, &text, key](QWidget *box) {
+            title = box->windowTitle();
+            if (auto *mb = qobject_cast<QMessageBox *>(box))
+                text = mb->text();
+            QTest::keyClick(box, key);
+        });
+    }
+
 private slots:
     void initialLayoutAndStates()
     {
@@ -52,34 +63,23 @@ private slots:
                 menus << a->text();
         QCOMPARE(menus, QStringList({"&File", "&Help"}));
 
-        for (const char *t : {"X", "V", "-", "Pot", "Pack", "Clear", "Fourier", "Start", "Streuung", "Eigenfunktionen"})
-            QVERIFY2(button(w, t), t);
-        QVERIFY(button(w, "V")->isChecked());
-        QVERIFY(button(w, "Pot")->isChecked());
-        for (const char *t : {"X", "-", "Pack", "Fourier", "Start", "Streuung", "Eigenfunktionen"})
-            QVERIFY2(!button(w, t)->isChecked(), t);
+        const QList<QPair<QString, QString>> names = {{"X", ""}, {"V", ""}, {"-", ""}, {"Pot", "spb1"},
+            {"Pack", "spb2"}, {"Clear", "clearB"}, {"Fourier", "fouB"}, {"Start", "d"}, {"Streuung", "k"},
+            {"Eigenfunktionen", "v"}};
+        for (const auto &[text, name] : names) {
+            QVERIFY2(button(w, text), qPrintable(text));
+            QCOMPARE(button(w, text)->objectName(), name);
+            QCOMPARE(button(w, text)->isChecked(), text == "V" || text == "Pot");
+        }
         QVERIFY(!button(w, "Clear")->isCheckable());
-        QCOMPARE(button(w, "Pot")->objectName(), QString("spb1"));
-        QCOMPARE(button(w, "Pack")->objectName(), QString("spb2"));
-        QCOMPARE(button(w, "Clear")->objectName(), QString("clearB"));
-        QCOMPARE(button(w, "Fourier")->objectName(), QString("fouB"));
-        QCOMPARE(button(w, "Start")->objectName(), QString("d"));
-        QCOMPARE(button(w, "Streuung")->objectName(), QString("k"));
-        QCOMPARE(button(w, "Eigenfunktionen")->objectName(), QString("v"));
-
         QCOMPARE(w.penRangeSlider()->parentWidget()->width(), 160);
-        QVERIFY(!w.smoothSlider()->slider()->isEnabled());
-        QVERIFY(!w.smoothSlider()->entry()->isEnabled());
-
+        QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !w.smoothSlider()->entry()->isEnabled());
         // Slider positions differ from the surface's own starting values until moved.
-        QCOMPARE(w.penRangeSlider()->value(), 30);
-        QCOMPARE(w.drawingSurface()->currentPenRange(), 50);
-        QCOMPARE(w.dxSlider()->value(), 40);
-        QCOMPARE(w.drawingSurface()->packetDx(), 100);
-        QCOMPARE(w.zSlider()->value(), 10);
-        QCOMPARE(w.drawingSurface()->packetZ(), 0);
-        QCOMPARE(w.smoothSlider()->value(), 30);
-        QCOMPARE(w.drawingSurface()->smoothingLevel(), 250.0);
+        SchDrawingSurface *s = w.drawingSurface();
+        QCOMPARE(QList<int>({w.penRangeSlider()->value(), w.dxSlider()->value(), w.zSlider()->value(),
+                             w.smoothSlider()->value()}), QList<int>({30, 40, 10, 30}));
+        QCOMPARE(QList<double>({double(s->currentPenRange()), double(s->packetDx()), double(s->packetZ()),
+                                s->smoothingLevel()}), QList<double>({50, 100, 0, 250}));
     }
 
     void penGroupIsExclusiveAndReachesSurface()
@@ -88,86 +88,63 @@ private slots:
         QSignalSpy vSpy(button(w, "V"), &QPushButton::toggled);
         QSignalSpy xSpy(button(w, "X"), &QPushButton::toggled);
         QTest::mouseClick(button(w, "X"), Qt::LeftButton);
-        QVERIFY(button(w, "X")->isChecked());
         QVERIFY(!button(w, "V")->isChecked());
         QCOMPARE(vSpy.count(), 1);
-        QCOMPARE(vSpy.at(0).at(0).toBool(), false);
+        QCOMPARE(vSpy.at(0).at(0).toBool(), false); // penVOnOff(false) ...
         QCOMPARE(xSpy.count(), 1);
-        QCOMPARE(xSpy.at(0).at(0).toBool(), true);
+        QCOMPARE(xSpy.at(0).at(0).toBool(), true); // ... then penPOnOff(true)
         QCOMPARE(w.drawingSurface()->currentPen(), 2);
         QTest::mouseClick(button(w, "-"), Qt::LeftButton);
         QCOMPARE(w.drawingSurface()->currentPen(), 1);
-        QTest::mouseClick(button(w, "V"), Qt::LeftButton);
-        QCOMPARE(w.drawingSurface()->currentPen(), 0);
     }
 
-    void fourierTogglesSmoothingSliderAndModeSwitchEndsIt()
-    {
-        SchMainWindow w;
-        QPushButton *fou = button(w, "Fourier");
-        QTest::mouseClick(fou, Qt::LeftButton);
-        QVERIFY(w.smoothSlider()->slider()->isEnabled());
-        QVERIFY(w.drawingSurface()->selectionMode());
-        QTest::mouseClick(fou, Qt::LeftButton);
-        QVERIFY(!w.smoothSlider()->slider()->isEnabled());
-        QVERIFY(!w.drawingSurface()->selectionMode());
-
-        QTest::mouseClick(fou, Qt::LeftButton);
-        QTest::mouseClick(button(w, "Pack"), Qt::LeftButton);
-        QVERIFY(!fou->isChecked());
-        QVERIFY(!w.smoothSlider()->slider()->isEnabled());
-        QCOMPARE(w.drawingSurface()->drawingMode(), 2);
-        QTest::mouseClick(fou, Qt::LeftButton);
-        QTest::mouseClick(button(w, "Pot"), Qt::LeftButton);
-        QVERIFY(!fou->isChecked());
-        QCOMPARE(w.drawingSurface()->drawingMode(), 1);
-    }
-
-    void clearActsOnPress()
+    void fourierClearAndSlidersReachSurface()
     {
         SchMainWindow w;
         w.show();
-        double *pot = w.drawingSurface()->getPot();
-        pot[10] = 0.02;
-        QPushButton *clear = button(w, "Clear");
-        QTest::mousePress(clear, Qt::LeftButton);
-        QCOMPARE(pot[10], 0.0);
-        pot[11] = 0.02;
-        // Released outside the button: the press has already acted, the release adds nothing.
-        QTest::mouseRelease(clear, Qt::LeftButton, {}, QPoint(-50, -50));
-        QCOMPARE(pot[11], 0.02);
-    }
-
-    void slidersReachSurface()
-    {
-        SchMainWindow w;
         SchDrawingSurface *s = w.drawingSurface();
+        QPushButton *fou = button(w, "Fourier");
+        QTest::mouseClick(fou, Qt::LeftButton);
+        QVERIFY(w.smoothSlider()->slider()->isEnabled() && s->selectionMode());
+        QTest::mouseClick(fou, Qt::LeftButton);
+        QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !s->selectionMode());
+        for (const char *mode : {"Pack", "Pot"}) { // a mode change in either direction ends the tool
+            QTest::mouseClick(fou, Qt::LeftButton);
+            QTest::mouseClick(button(w, mode), Qt::LeftButton);
+            QVERIFY(!fou->isChecked() && !w.smoothSlider()->slider()->isEnabled());
+        }
+        QCOMPARE(s->drawingMode(), 1);
+
+        // "Clear" acts on the press; a release outside the button adds nothing.
+        s->getPot()[10] = 0.02;
+        QTest::mousePress(button(w, "Clear"), Qt::LeftButton);
+        QCOMPARE(s->getPot()[10], 0.0);
+        s->getPot()[11] = 0.02;
+        QTest::mouseRelease(button(w, "Clear"), Qt::LeftButton, {}, QPoint(-50, -50));
+        QCOMPARE(s->getPot()[11], 0.02);
+
         w.penRangeSlider()->slider()->setValue(90);
-        QCOMPARE(s->currentPenRange(), 90);
-        w.smoothSlider()->setEnabled(true);
         w.smoothSlider()->slider()->setValue(25);
-        QCOMPARE(s->smoothingLevel(), 250.0);
         w.dxSlider()->slider()->setValue(120);
-        QCOMPARE(s->packetDx(), 120);
         w.pSlider()->slider()->setValue(-35);
-        QCOMPARE(s->packetP(), -35);
         w.dpSlider()->slider()->setValue(3);
-        QCOMPARE(s->packetDp(), 3);
         w.zSlider()->slider()->setValue(0);
-        QCOMPARE(s->packetZ(), 0);
+        QCOMPARE(QList<double>({double(s->currentPenRange()), s->smoothingLevel(), double(s->packetDx()),
+                                double(s->packetP()), double(s->packetDp()), double(s->packetZ())}),
+                 QList<double>({90, 250, 120, -35, 3, 0}));
     }
 
-    void menuShortcutsAndNew()
+    void menuShortcutsNewAndAbout()
     {
         SchMainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(action(w, "&New")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-        QCOMPARE(action(w, "&Open")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(action(w, "&Save")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-        QCOMPARE(action(w, "E&xit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QCOMPARE(action(w, "&About")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
-        QVERIFY(action(w, "About &Qt")->shortcut().isEmpty());
+        const QList<QPair<QString, QKeySequence>> keys = {{"&New", QKeySequence(Qt::CTRL | Qt::Key_N)},
+            {"&Open", QKeySequence(Qt::CTRL | Qt::Key_O)}, {"&Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+            {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)}, {"&About", QKeySequence(Qt::CTRL | Qt::Key_H)},
+            {"About &Qt", QKeySequence()}};
+        for (const auto &[text, key] : keys)
+            QCOMPARE(action(w, text)->shortcut(), key);
 
         // New empties the potential in any mode.
         w.drawingSurface()->getPot()[3] = 0.01;
@@ -176,21 +153,12 @@ private slots:
         QCOMPARE(w.drawingSurface()->getPot()[3], 0.0);
 
         QString title, text;
-        onNextModal([&](QWidget *box) {
-            title = box->windowTitle();
-            if (auto *mb = qobject_cast<QMessageBox *>(box))
-                text = mb->text();
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
+        answerNextBox(title, text, Qt::Key_Escape);
         QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
         QCOMPARE(title, QString("Quantaura"));
         QVERIFY(text.contains(QString::fromUtf8("Schrödinger")));
-
         title.clear();
-        onNextModal([&](QWidget *box) {
-            title = box->windowTitle();
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
+        answerNextBox(title, text, Qt::Key_Escape);
         action(w, "About &Qt")->trigger();
         QCOMPARE(title, QString("Quantaura"));
     }
@@ -201,24 +169,16 @@ private slots:
         w.show();
         QPushButton *streu = button(w, "Streuung");
         QString title, text;
-        onNextModal([&](QWidget *box) {
-            title = box->windowTitle();
-            if (auto *mb = qobject_cast<QMessageBox *>(box))
-                text = mb->text();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+        answerNextBox(title, text, Qt::Key_Return);
         QTest::mouseClick(streu, Qt::LeftButton);
         QCOMPARE(title, QString("Error"));
         QVERIFY(text.contains(QString::fromUtf8("Sie müssen schon ein von Null verschiedenes Potential angeben.")));
-        QVERIFY(!streu->isChecked());
-        QVERIFY(!w.drawingSurface()->scatteringWindow());
+        QVERIFY(!streu->isChecked() && !w.drawingSurface()->scatteringWindow());
 
         w.drawingSurface()->getPot()[500] = 0.01;
         QTest::mouseClick(streu, Qt::LeftButton);
-        QVERIFY(streu->isChecked());
         Window *win = w.drawingSurface()->scatteringWindow();
-        QVERIFY(win);
-        QVERIFY(win->isVisible());
+        QVERIFY(streu->isChecked() && win && win->isVisible());
         QCOMPARE(win->windowTitle(), QString("Streuung einer ebenen Welle"));
         QPointer<QWidget> plot = win->plot();
         QVERIFY(plot);
@@ -234,8 +194,7 @@ private slots:
         QPushButton *eigen = button(w, "Eigenfunktionen");
         QTest::mouseClick(eigen, Qt::LeftButton);
         SchEFView *view = w.drawingSurface()->eigenWindow();
-        QVERIFY(view);
-        QVERIFY(view->isVisible());
+        QVERIFY(view && view->isVisible());
         QCOMPARE(view->windowTitle(), QString::fromUtf8("Schrödinger Eigenfunktionen"));
         QCOMPARE(view->eigenTotal(), 2); // the zero potential: two states below the scan limit
         const double e0 = view->eigenValueAt(0);
@@ -247,25 +206,24 @@ private slots:
 
     void exitAndClosingEndTheProgram()
     {
-        {
-            SchMainWindow w;
-            w.show();
-            QVERIFY(QTest::qWaitForWindowActive(&w));
-            QTimer::singleShot(0, &w, [&] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); });
+        // Runs the event loop until something ends it; a stuck loop fails after 5 s.
+        auto loopEndsAfter = [](const std::function<void()> &act) {
             QTimer guard;
-            guard.singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-            QCOMPARE(QCoreApplication::exec(), 0);
-        }
-        {
-            // Another top-level window stays open; closing the main window still ends the loop.
-            SchMainWindow w;
-            QWidget other;
-            w.show();
-            other.show();
-            QTimer::singleShot(0, &w, [&] { w.close(); });
-            QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-            QCOMPARE(QCoreApplication::exec(), 0);
-        }
+            guard.setSingleShot(true);
+            QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+            guard.start(5000);
+            QTimer::singleShot(0, act);
+            return QCoreApplication::exec() == 0;
+        };
+        SchMainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(loopEndsAfter([&] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); }));
+        SchMainWindow w2;
+        QWidget other; // another top-level window stays open: closing the main window still ends it
+        w2.show();
+        other.show();
+        QVERIFY(loopEndsAfter([&] { w2.close(); }));
     }
 };
 

@@ -11,334 +11,212 @@
 #include <vector>
 
 using cplx = std::complex<double>;
-
-namespace {
+constexpr int N = SchDrawingSurface::N;
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Black = qRgb(0, 0, 0);
-} // namespace
 
 class TestSurface : public QObject
 {
     Q_OBJECT
 
     struct Fixture {
-        QPushButton fourier;
-        QPushButton streu;
-        SchDrawingSurface surface{nullptr, &fourier, &streu};
+        QPushButton fourier, streu;
+        SchDrawingSurface s{nullptr, &fourier, &streu};
         explicit Fixture(int w = 1024, int h = 400)
         {
             fourier.setCheckable(true);
-            streu.setCheckable(true);
-            surface.resize(w, h);
-            surface.show();
+            s.resize(w, h);
+            s.show();
             QCoreApplication::processEvents();
         }
-        QImage shot() { return surface.grab().toImage(); }
+        QImage shot() { return s.grab().toImage(); }
+        void press(QPoint p, Qt::MouseButton b = Qt::LeftButton) { sendMouse(&s, QEvent::MouseButtonPress, p, b, b); }
+        void move(QPoint p) { sendMouse(&s, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
+        void release(QPoint p) { sendMouse(&s, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
+        void fill(double v) { std::vector<double> a(N, v); s.setPot(a.data()); }
+        double pot(int k) { return s.getPot()[k]; }
     };
 
 private slots:
-    void newSurfaceShowsZeroLineOnMiddleRow()
+    void potentialDisplayAndSlots()
     {
         Fixture f(1024, 400);
-        QCOMPARE(f.surface.midRow(), 200);
-        const QImage img = f.shot();
-        QCOMPARE(img.size(), QSize(1024, 400));
-        for (int x : {0, 1, 511, 1023}) {
+        QImage img = f.shot();
+        for (int x : {0, 511, 1023}) { // the zero potential: a white line on the middle row
             QCOMPARE(img.pixel(x, 200), White);
             QCOMPARE(img.pixel(x, 199), Black);
-            QCOMPARE(img.pixel(x, 201), Black);
         }
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
-            QCOMPARE(std::abs(f.surface.wave()[k]), 0.0);
-    }
-
-    void potentialOfOneHundredthIsHundredRowsUp()
-    {
-        Fixture f(1024, 400);
-        std::vector<double> v(SchDrawingSurface::N, 0.01);
-        f.surface.setPot(v.data());
-        const QImage img = f.shot();
+        double *live = f.s.getPot();
+        f.fill(0.01); // 0.01 is 100 pixel rows above the middle
+        img = f.shot();
         QCOMPARE(img.pixel(300, 100), White);
         QCOMPARE(img.pixel(300, 200), Black);
-    }
+        f.s.setPot(nullptr);
+        QCOMPARE(f.s.getPot(), live);
+        QCOMPARE(live[5], 0.01);
 
-    void setPotNullAndGetPotIdentity()
-    {
-        Fixture f;
-        double *live = f.surface.getPot();
-        live[5] = 0.003;
-        f.surface.setPot(nullptr);
-        QCOMPARE(f.surface.getPot(), live);
-        QCOMPARE(live[5], 0.003);
-        std::vector<double> v(SchDrawingSurface::N, -0.002);
-        f.surface.setPot(v.data());
-        QCOMPARE(f.surface.getPot(), live);
-        QCOMPARE(live[1023], -0.002);
-    }
+        f.s.packOnOff(true);
+        f.s.clear(); // no effect in packet mode
+        QCOMPARE(f.pot(100), 0.01);
+        f.s.potOnOff(true);
+        f.s.clear();
+        QCOMPARE(std::count(live, live + N, 0.0), long(N));
 
-    void clearActsOnlyInPotentialMode()
-    {
-        Fixture f;
-        std::vector<double> v(SchDrawingSurface::N, 0.004);
-        f.surface.setPot(v.data());
-        f.surface.packOnOff(true);
-        f.surface.clear();
-        QCOMPARE(f.surface.getPot()[100], 0.004);
-        f.surface.potOnOff(true);
-        f.surface.clear();
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
-            QCOMPARE(f.surface.getPot()[k], 0.0);
-    }
-
-    void modeSlotsAndLevels()
-    {
-        Fixture f;
-        f.surface.flevelChanged(30);
-        QCOMPARE(f.surface.smoothingLevel(), 300.0);
-        f.surface.fourierOnOff(true);
-        QVERIFY(f.surface.selectionMode());
-        QCOMPARE(f.surface.drawingMode(), 1);
+        f.s.flevelChanged(30);
+        QCOMPARE(f.s.smoothingLevel(), 300.0);
+        f.s.fourierOnOff(true);
         f.fourier.setChecked(true);
-        f.surface.packOnOff(true); // ends the selection tool and switches the button off
-        QVERIFY(!f.surface.selectionMode());
-        QVERIFY(!f.fourier.isChecked());
-        QCOMPARE(f.surface.drawingMode(), 2);
-        f.surface.penPOnOff(true);
-        QCOMPARE(f.surface.currentPen(), 2);
-        f.surface.penVOnOff(false); // off does nothing
-        QCOMPARE(f.surface.currentPen(), 2);
-        f.surface.setPenRange(77);
-        QCOMPARE(f.surface.currentPenRange(), 77);
+        f.s.packOnOff(true); // ends the selection tool and switches the button off
+        QVERIFY(!f.s.selectionMode() && !f.fourier.isChecked());
+        f.s.penPOnOff(true);
+        f.s.penVOnOff(false); // off does nothing
+        QCOMPARE(f.s.currentPen(), 2);
     }
 
-    void mouseStrokePassesThroughMouseRows()
+    void mouseStrokesFollowTheMouse()
     {
         Fixture f(1024, 400);
-        f.surface.penHOnOff(true);
-        f.surface.setPenRange(10);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 150}, Qt::LeftButton, Qt::LeftButton);
-        // One pixel row is 0.0001 potential units; the plateau covers 290..310.
-        QVERIFY(qAbs(f.surface.getPot()[300] - 0.005) < 1e-15);
-        QCOMPARE(f.surface.getPot()[289], 0.0);
-        QVERIFY(qAbs(f.surface.getPot()[310] - 0.005) < 1e-15);
+        f.s.penHOnOff(true);
+        f.s.setPenRange(10);
+        f.press({300, 150}); // one pixel row is 0.0001: a plateau of 0.005 over 290..310
+        QVERIFY(qAbs(f.pot(300) - 0.005) < 1e-15 && qAbs(f.pot(310) - 0.005) < 1e-15);
+        QCOMPARE(f.pot(289), 0.0);
         QImage img = f.shot();
         QCOMPARE(img.pixel(300, 150), White);
-        QCOMPARE(img.pixel(300, 200), Black); // the old zero line there was erased
-        QCOMPARE(img.pixel(600, 200), White);
+        QCOMPARE(img.pixel(300, 200), Black); // the old curve was erased
+        f.move({700, 250});
+        QVERIFY(qAbs(f.pot(700) + 0.005) < 1e-15);
+        f.move({5000, 120}); // beyond the widget: clamped to the last index
+        QVERIFY(qAbs(f.pot(1023) - 0.008) < 1e-15);
+        f.release({5000, 120});
+        QCOMPARE(f.shot().pixel(700, 250), White);
 
-        // A drag keeps drawing, also when it leaves the widget (indices clamp to the grid).
-        sendMouse(&f.surface, QEvent::MouseMove, {700, 250}, Qt::NoButton, Qt::LeftButton);
-        QVERIFY(qAbs(f.surface.getPot()[700] + 0.005) < 1e-15);
-        sendMouse(&f.surface, QEvent::MouseMove, {5000, 120}, Qt::NoButton, Qt::LeftButton);
-        QVERIFY(qAbs(f.surface.getPot()[1023] - 0.008) < 1e-15);
-        sendMouse(&f.surface, QEvent::MouseButtonRelease, {5000, 120}, Qt::LeftButton, Qt::NoButton);
-        img = f.shot();
-        QCOMPARE(img.pixel(700, 250), White);
+        Fixture g(512, 400);
+        g.s.penPOnOff(true);
+        g.press({100, 190}); // column 100 of 512 is index 200; a first P-pen click sets one point
+        QVERIFY(qAbs(g.pot(200) - 0.001) < 1e-15);
+        QCOMPARE(g.pot(199) + g.pot(201), 0.0);
+        g.press({300, 100}, Qt::RightButton);
+        QCOMPARE(g.pot(600), 0.0);
+        g.s.packOnOff(true);
+        g.press({300, 100});
+        g.move({400, 100});
+        QCOMPARE(g.pot(800), 0.0);
     }
 
-    void columnMappingOnNarrowSurface()
-    {
-        Fixture f(512, 400);
-        f.surface.penPOnOff(true);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {100, 190}, Qt::LeftButton, Qt::LeftButton);
-        // Column 100 of 512 is grid index 200; the first P-pen click sets that point only.
-        QVERIFY(qAbs(f.surface.getPot()[200] - 0.001) < 1e-15);
-        QCOMPARE(f.surface.getPot()[199], 0.0);
-        QCOMPARE(f.surface.getPot()[201], 0.0);
-        // Right-button presses do not draw.
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 100}, Qt::RightButton, Qt::RightButton);
-        QCOMPARE(f.surface.getPot()[600], 0.0);
-    }
-
-    void packetModeClickDoesNotTouchPotential()
-    {
-        Fixture f;
-        f.surface.packOnOff(true);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 100}, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(&f.surface, QEvent::MouseMove, {400, 100}, Qt::NoButton, Qt::LeftButton);
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
-            QCOMPARE(f.surface.getPot()[k], 0.0);
-    }
-
-    void packetClickAboveMiddleRowOnly()
+    void packetPlacementSlidersAndFrame()
     {
         Fixture f(1024, 400);
-        f.surface.packOnOff(true);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 200}, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 350}, Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(std::abs(f.surface.wave()[300]), 0.0);
-
-        // h0 = 100 in a 400-pixel view: peak modulus 2*100/400 at the clicked index.
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {300, 100}, Qt::LeftButton, Qt::LeftButton);
-        QVERIFY(qAbs(std::abs(f.surface.wave()[300]) - 0.5) < 1e-12);
-        double peak = 0;
-        int at = -1;
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
-            if (std::abs(f.surface.wave()[k]) > peak) {
-                peak = std::abs(f.surface.wave()[k]);
-                at = k;
-            }
-        QCOMPARE(at, 300);
-    }
-
-    void packetSlidersReshapeAndZAdvances()
-    {
-        Fixture f(1024, 400);
-        f.surface.packOnOff(true);
-        f.surface.setDX(80); // rebuilds at the default place (512, 200 pixels up)
-        std::vector<cplx> ref(SchDrawingSurface::N);
-        initPacket(ref.data(), 512, 200, 80, 0, 10, 400);
-        for (int k = 0; k < SchDrawingSurface::N; k += 7)
-            QCOMPARE(f.surface.wave()[k], ref[k]);
-
-        f.surface.setP(40);
-        f.surface.setDP(5);
-        f.surface.setZ(-3); // rebuilds, no steps
-        initPacket(ref.data(), 512, 200, 80, 40, 5, 400);
-        for (int k = 0; k < SchDrawingSurface::N; k += 7)
-            QCOMPARE(f.surface.wave()[k], ref[k]);
-
-        f.surface.setZ(5);
-        std::vector<double> zero(SchDrawingSurface::N, 0.0);
-        Propagator prop(zero.data(), ref.data(), SchDrawingSurface::N);
-        for (int n = 0; n < 5; ++n)
-            prop.step(50.0);
-        for (int k = 0; k < SchDrawingSurface::N; k += 7)
-            QVERIFY(std::abs(f.surface.wave()[k] - ref[k]) < 1e-14);
-    }
-
-    void packetFrameStandsOnMiddleRow()
-    {
-        Fixture f(1024, 400);
-        f.surface.packOnOff(true);
-        std::vector<double> v(SchDrawingSurface::N, 0.01);
-        f.surface.setPot(v.data()); // not used by the still picture
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {512, 100}, Qt::LeftButton, Qt::LeftButton);
+        f.s.packOnOff(true);
+        f.fill(0.01); // the still picture in packet mode ignores the potential
+        f.press({300, 200}); // on and below the middle row: nothing
+        f.press({300, 350});
+        QCOMPARE(std::abs(f.s.wave()[300]), 0.0);
+        f.press({512, 100}); // h0 = 100 of 400: peak modulus 0.5 at index 512
+        QVERIFY(qAbs(std::abs(f.s.wave()[512]) - 0.5) < 1e-12);
         const QImage img = f.shot();
-        // Column 512 shows the centre: modulus 0.5 and phase 0, a 100-pixel line in (242, 34, 42).
-        QCOMPARE(img.pixel(512, 200), qRgb(242, 34, 42));
+        QCOMPARE(img.pixel(512, 200), qRgb(242, 34, 42)); // a 100-pixel line in the colour of 0.5
         QCOMPARE(img.pixel(512, 100), qRgb(242, 34, 42));
         QCOMPARE(img.pixel(512, 99), Black);
-        QCOMPARE(img.pixel(512, 201), Black);
-        // Far from the packet the wave is ~0: a single grey-blue pixel on the middle row.
-        QCOMPARE(img.pixel(5, 200), qRgb(103, 103, 183));
+        QCOMPARE(img.pixel(5, 200), qRgb(103, 103, 183)); // ~0 far away: one pixel on the middle row
         QCOMPARE(img.pixel(5, 199), Black);
+
+        std::vector<cplx> ref(N);
+        f.s.setDX(80);
+        f.s.setP(40);
+        f.s.setDP(5);
+        f.s.setZ(-3); // rebuilds, no steps
+        initPacket(ref.data(), 512, 100, 80, 40, 5, 400);
+        QVERIFY(std::equal(ref.begin(), ref.end(), f.s.wave()));
+        f.s.setZ(5); // rebuilds and advances by 5 steps of 50 on the current potential
+        Propagator prop(f.s.getPot(), ref.data(), N);
+        for (int n = 0; n < 5; ++n)
+            prop.step(50.0);
+        QVERIFY(std::equal(ref.begin(), ref.end(), f.s.wave()));
     }
 
-    void evolutionRunsOnPotentialAndKeepsWaveWhenStopped()
+    void evolutionRunsStopsAndSeesEdits()
     {
         Fixture f(1024, 400);
-        f.surface.packOnOff(true);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {512, 100}, Qt::LeftButton, Qt::LeftButton);
-        std::vector<double> v(SchDrawingSurface::N, 0.01);
-        f.surface.setPot(v.data());
-        const cplx before = f.surface.wave()[512];
-
+        f.s.packOnOff(true);
+        f.press({512, 100});
+        f.fill(0.01);
+        const cplx before = f.s.wave()[512];
         bool posted = false;
-        f.surface.startEvolution(true);
-        QVERIFY(f.surface.isRunning());
-        QTimer::singleShot(0, &f.surface, [&] { posted = true; });
+        f.s.startEvolution(true);
+        QTimer::singleShot(0, &f.s, [&] { posted = true; });
         QTest::qWait(50); // the 0 ms timer must not starve other events
-        QVERIFY(posted);
-        QVERIFY(f.surface.wave()[512] != before);
-        const QImage img = f.shot();
-        // The frame stands on the potential, 100 rows above the middle.
+        QVERIFY(posted && f.s.wave()[512] != before);
+        const QImage img = f.shot(); // the frame stands on the potential, 100 rows up
         QCOMPARE(img.pixel(5, 100), qRgb(103, 103, 183));
         QCOMPARE(img.pixel(5, 200), Black);
-
-        f.surface.startEvolution(false);
-        QVERIFY(!f.surface.isRunning());
-        const cplx stopped = f.surface.wave()[512];
+        f.s.startEvolution(false);
+        const cplx stopped = f.s.wave()[512];
         QTest::qWait(20);
-        QCOMPARE(f.surface.wave()[512], stopped);
+        QCOMPARE(f.s.wave()[512], stopped);
+
+        // An edit during the run is used by the very next step.
+        f.s.startEvolution(true); // ticks need the event loop; driven by hand below
+        f.s.potOnOff(true);
+        f.s.penHOnOff(true);
+        f.press({600, 150});
+        std::vector<cplx> expected(f.s.wave(), f.s.wave() + N);
+        std::vector<double> edited(f.s.getPot(), f.s.getPot() + N);
+        QVERIFY(qAbs(edited[600] - 0.005) < 1e-15);
+        Propagator(edited.data(), expected.data(), N).step(50.0);
+        f.s.paintEvolution();
+        QVERIFY(std::equal(expected.begin(), expected.end(), f.s.wave()));
+        f.s.startEvolution(false);
     }
 
-    void potentialEditDuringRunActsOnNextStep()
+    void smoothingSelection()
     {
-        Fixture f(1024, 400);
-        f.surface.packOnOff(true);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {512, 100}, Qt::LeftButton, Qt::LeftButton);
-        f.surface.potOnOff(true);
-        f.surface.startEvolution(true); // ticks only when the event loop runs; driven by hand here
-        f.surface.penHOnOff(true);
-        f.surface.setPenRange(100);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {600, 150}, Qt::LeftButton, Qt::LeftButton);
-        QVERIFY(qAbs(f.surface.getPot()[600] - 0.005) < 1e-15);
-
-        std::vector<cplx> expected(f.surface.wave(), f.surface.wave() + SchDrawingSurface::N);
-        std::vector<double> edited(f.surface.getPot(), f.surface.getPot() + SchDrawingSurface::N);
-        Propagator prop(edited.data(), expected.data(), SchDrawingSurface::N);
-        prop.step(50.0);
-        f.surface.paintEvolution();
-        double diff = 0;
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
-            diff = std::max(diff, std::abs(f.surface.wave()[k] - expected[k]));
-        QCOMPARE(diff, 0.0);
-        f.surface.startEvolution(false);
-    }
-
-    void smoothingSelectionActsOnDraggedColumns()
-    {
-        std::vector<double> v(SchDrawingSurface::N);
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
-            v[k] = (k / 16) % 2 ? 0.01 : -0.005; // a square wave with plenty of high frequencies
-
+        std::vector<double> v(N);
+        for (int k = 0; k < N; ++k)
+            v[k] = (k / 16) % 2 ? 0.01 : -0.005;
         std::vector<double> expected = v;
-        SmoothingFilter filter;
-        // Columns 200..300 of a 512-wide view are grid indices 400..600.
-        filter.smooth(expected.data(), 400, 600, 300.0);
-
+        SmoothingFilter().smooth(expected.data(), 400, 600, 300.0); // columns 200..300 of 512
         for (bool leftToRight : {true, false}) {
             Fixture f(512, 400);
-            f.surface.setPot(v.data());
-            f.surface.flevelChanged(30);
-            f.surface.fourierOnOff(true);
+            f.s.setPot(v.data());
+            f.s.flevelChanged(30);
+            f.s.fourierOnOff(true);
             const QPoint a(leftToRight ? 200 : 300, 50), b(leftToRight ? 300 : 200, 350);
-            sendMouse(&f.surface, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
-            sendMouse(&f.surface, QEvent::MouseMove, (a + b) / 2, Qt::NoButton, Qt::LeftButton);
-            sendMouse(&f.surface, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
-            QVERIFY(f.surface.getPot()[500] == v[500]); // nothing happens before the release
-            sendMouse(&f.surface, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
-            for (int k = 0; k < SchDrawingSurface::N; ++k)
-                QCOMPARE(f.surface.getPot()[k], expected[k]);
-            // The band is gone: the repaint shows the smoothed curve only.
-            const QImage img = f.shot();
-            QCOMPARE(img.pixel(250, 50), Black);
+            f.press(a);
+            f.move((a + b) / 2);
+            f.move(b);
+            QCOMPARE(f.pot(500), v[500]); // nothing before the release
+            f.release(b);
+            QVERIFY(std::equal(expected.begin(), expected.end(), f.s.getPot()));
+            QCOMPARE(f.shot().pixel(250, 50), Black); // the band is gone
         }
-    }
-
-    void smoothingSelectionInPacketModeChangesNothing()
-    {
-        Fixture f(512, 400);
-        std::vector<double> v(SchDrawingSurface::N, 0.0);
-        v[450] = 0.02;
-        f.surface.setPot(v.data());
-        f.surface.packOnOff(true);
-        f.surface.fourierOnOff(true);
-        sendMouse(&f.surface, QEvent::MouseButtonPress, {200, 50}, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(&f.surface, QEvent::MouseButtonRelease, {300, 80}, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(f.surface.getPot()[450], 0.02);
+        Fixture f(512, 400); // a finished selection in packet mode changes nothing
+        f.s.setPot(v.data());
+        f.s.packOnOff(true);
+        f.s.fourierOnOff(true);
+        f.press({200, 50});
+        f.release({300, 80});
+        QVERIFY(std::equal(v.begin(), v.end(), f.s.getPot()));
     }
 
     void rubberBandDrawnTwiceLeavesNoTrace()
     {
         Fixture f(512, 400);
-        std::vector<double> v(SchDrawingSurface::N);
-        for (int k = 0; k < SchDrawingSurface::N; ++k)
+        std::vector<double> v(N);
+        for (int k = 0; k < N; ++k)
             v[k] = 0.001 * (k % 37);
-        f.surface.setPot(v.data());
-        const QImage before = f.surface.viewImage().copy();
+        f.s.setPot(v.data());
+        const QImage before = f.s.viewImage().copy();
         const QRect band(QPoint(300, 20), QPoint(100, 250)); // dragged up and to the left
-        f.surface.drawSelection(band);
-        const QImage once = f.surface.viewImage().copy();
-        QVERIFY(once != before);
-        // The outline covers columns 100..300 and rows 20..250, corners included.
-        QCOMPARE(once.pixel(100, 20), qRgb(255, 255, 255) ^ before.pixel(100, 20) ^ 0xff000000u);
-        QCOMPARE(once.pixel(300, 250), qRgb(255, 255, 255) ^ before.pixel(300, 250) ^ 0xff000000u);
+        f.s.drawSelection(band);
+        const QImage once = f.s.viewImage().copy();
+        // The outline covers columns 100..300 and rows 20..250, corners included; XOR keeps alpha.
+        QCOMPARE(once.pixel(100, 20), 0x00ffffffu ^ before.pixel(100, 20));
+        QCOMPARE(once.pixel(300, 250), 0x00ffffffu ^ before.pixel(300, 250));
         QCOMPARE(once.pixel(301, 250), before.pixel(301, 250));
         QCOMPARE(once.pixel(200, 251), before.pixel(200, 251));
-        f.surface.drawSelection(band);
-        QCOMPARE(f.surface.viewImage(), before);
+        f.s.drawSelection(band);
+        QCOMPARE(f.s.viewImage(), before);
     }
 };
 
