@@ -9,49 +9,20 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <array>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <numeric>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 constexpr int N = SchDrawingSurface::N;
-using Pot = std::array<double, N>;
-
-// Answers every modal box that appears while it lives, in turn with the given keys (the last
-// one repeats), and records what each box said. Unlike a single queued answer it cannot leave
-// a test hanging on a box nobody expected.
-struct BoxAnswerer {
-    struct Seen {
-        QString title, text;
-        QWidget *parent;
-        QStringList buttons;
-    };
-    QList<Seen> seen;
-    QTimer timer;
-    explicit BoxAnswerer(QList<int> keys = {Qt::Key_Escape})
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, keys] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            QStringList labels;
-            for (QAbstractButton *b : box->buttons())
-                labels << b->text();
-            seen.append({box->windowTitle(), box->text(), box->parentWidget(), labels});
-            QTest::keyClick(box, Qt::Key(keys[std::min<qsizetype>(seen.size(), keys.size()) - 1]));
-        });
-        timer.start(0);
-    }
-    QStringList texts() const
-    {
-        QStringList t;
-        for (const Seen &s : seen)
-            t << s.text;
-        return t;
-    }
-};
+using Pot = QList<double>; // QCOMPARE on lists compares the doubles exactly
+const QString Exists = "Quantaura: File already exists !\nOverwrite ? [Ok/Cancel]";
+const QString CannotOpen = "Quantaura: Could not open file ! [OK]";
 
 QByteArray fileBytes(const QString &path)
 {
@@ -62,23 +33,53 @@ QByteArray fileBytes(const QString &path)
 void putFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
 }
 
-Pot pattern(double scale)
-{
-    Pot p;
-    for (int i = 0; i < N; ++i)
-        p[i] = scale * ((i % 37) - 18) / 7.0;
-    return p;
-}
+struct Run {
+    QStringList asked; // the file dialog's parent, caption, preset and filter
+    QStringList boxes; // each message box as "title: text [buttons]"
+    Pot pot;           // the potential afterwards
+    bool running = false;
+};
 
-Pot potOf(SchMainWindow &w)
+// File→Open or File→Save on a fresh window holding `pot` (N samples), whose file dialog returns
+// `name`. Every message box is answered with `key`, so none can hang a test.
+Run fileOp(void (SchMainWindow::*op)(), const QString &name, Pot pot, bool evolve = false, int key = Qt::Key_Escape)
 {
-    Pot p;
-    std::copy(w.drawingSurface()->getPot(), w.drawingSurface()->getPot() + N, p.begin());
-    return p;
+    SchMainWindow w;
+    Run r;
+    w.askSaveName = w.askOpenName = [&](QWidget *p, const QString &c, const QString &d, const QString &f) {
+        r.asked = QStringList{p == &w ? "main window" : "other", c, d, f};
+        return name;
+    };
+    w.drawingSurface()->setPot(pot.data());
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        QStringList labels;
+        for (QAbstractButton *b : box->buttons())
+            labels << b->text();
+        r.boxes << QString(box->parentWidget() == &w ? "" : "(wrong parent) ") + box->windowTitle() + ": "
+                       + box->text() + " [" + labels.join('/') + "]";
+        QTest::keyClick(box, Qt::Key(key));
+    });
+    timer.start(0);
+    QPushButton *start = evolve ? w.findChild<QPushButton *>("d") : nullptr;
+    if (start) {
+        w.show();
+        start->click();
+        QTest::qWait(20);
+    }
+    (w.*op)();
+    r.running = w.drawingSurface()->isRunning();
+    r.pot = Pot(w.drawingSurface()->getPot(), w.drawingSurface()->getPot() + N);
+    if (start)
+        QTest::qWait(20); // the evolution goes on over the new potential
+    return r;
 }
 } // namespace
 
@@ -87,190 +88,111 @@ class TestFileOps : public QObject
     Q_OBJECT
     QTemporaryDir dir;
 
-    // A main window whose dialogs return `name` and record how they were asked.
-    struct Fixture {
-        SchMainWindow w;
-        QStringList asked; // caption, preset, filter
-        QWidget *askParent = nullptr;
-        explicit Fixture(const QString &name)
-        {
-            auto ask = [this, name](QWidget *p, const QString &c, const QString &d, const QString &f) {
-                askParent = p;
-                asked = QStringList{c, d, f};
-                return name;
-            };
-            w.askSaveName = ask;
-            w.askOpenName = ask;
-        }
-    };
+public: // the printf reference must use '.'; a file-size limit must make writes fail, not kill
+    TestFileOps() { std::setlocale(LC_NUMERIC, "C"); std::signal(SIGXFSZ, SIG_IGN); }
 
 private slots:
-    void initTestCase()
+    void roundTripWhileTheEvolutionRuns()
     {
-        std::setlocale(LC_NUMERIC, "C"); // the printf reference must use '.'
-        QVERIFY(dir.isValid());
+        const auto g = [](double v) { char b[32]; std::snprintf(b, sizeof b, "%.6g", v); return QByteArray(b); };
+        const Pot exact = {0.0, 0.5, 0.0125, -12.75, 2.5, 1e-07, 123456.0, -0.000314159, 8.5e20};
+        Pot pot = exact + Pot {1.0 / 3.0, -2.0 / 3.0, 3.14159265358979, 1234567.0, 8734.125, 0.0625625};
+        for (int i = pot.size(); i < N; ++i)
+            pot << (i * 7919 % 1000 - 500) / 3e4;
+        const QString path = dir.filePath("round.pot");
+        Run r = fileOp(&SchMainWindow::save, path, pot, true);
+        QCOMPARE(r.asked, QStringList({"main window", "", "newPotential.pot", "Potential files (*.pot)"}));
+        QVERIFY(r.running && r.boxes.isEmpty()); // a new name needs no question
+        QByteArray want = "Quantaura Potential\n1024\n";
+        for (double v : pot)
+            want += g(v) + '\n';
+        QCOMPARE(fileBytes(path), want);
+        QVERIFY(want.count('\n') == 1026 && want.contains("\n8734.12\n")); // 8734.125: the tie goes to even
+        r = fileOp(&SchMainWindow::open, path, Pot(N), true);
+        QCOMPARE(r.asked, QStringList({"main window", "", "", "Potential files (*.pot)"}));
+        QVERIFY(r.running && r.boxes.isEmpty());
+        QCOMPARE(r.pot.mid(0, 10), exact + Pot {0.333333});
+        for (double &v : pot)
+            v = std::strtod(g(v).constData(), nullptr);
+        QCOMPARE(r.pot, pot);
+        r = fileOp(&SchMainWindow::open, "", pot); // cancelled dialog
+        QVERIFY(r.boxes.isEmpty() && r.pot == pot);
     }
 
-    void saveWritesTheSurfacePotential()
+    void saveAsksAndWarnsAndKeepsTheTarget()
     {
-        const QString path = dir.filePath("new.pot");
-        Fixture fx(path);
-        Pot pot = pattern(0.01);
-        fx.w.drawingSurface()->setPot(pot.data());
-        BoxAnswerer boxes;
-        fx.w.save();
-        QVERIFY(boxes.seen.isEmpty()); // a new name needs no question
-        QCOMPARE(fx.askParent, &fx.w);
-        QCOMPARE(fx.asked, QStringList({QString(), "newPotential.pot", "Potential files (*.pot)"}));
-
-        const QList<QByteArray> lines = fileBytes(path).split('\n');
-        QCOMPARE(lines.size(), 1027); // 1026 lines, each ended by a line feed
-        QCOMPARE(lines[1], QByteArray("1024"));
-        for (int i = 0; i < N; ++i) {
-            char want[64];
-            std::snprintf(want, sizeof(want), "%.6g", pot[i]);
-            QCOMPARE(lines[i + 2], QByteArray(want));
-        }
-    }
-
-    void saveAsksBeforeReplacing()
-    {
-        const QString path = dir.filePath("exists.pot");
-        putFile(path, "old contents\n");
-        Fixture fx(path);
-        {
-            BoxAnswerer escape({Qt::Key_Escape});
-            fx.w.save();
-            QCOMPARE(escape.seen.size(), 1);
-            QCOMPARE(escape.seen[0].title, QString("Quantaura"));
-            QCOMPARE(escape.seen[0].text, QString("File already exists !\nOverwrite ?"));
-            QCOMPARE(escape.seen[0].parent, &fx.w);
-            QCOMPARE(escape.seen[0].buttons, QStringList({"Ok", "Cancel"}));
-        }
-        QCOMPARE(fileBytes(path), QByteArray("old contents\n"));
-
-        BoxAnswerer enter({Qt::Key_Return}); // "Ok" is the default button
-        fx.w.save();
-        QCOMPARE(enter.texts(), QStringList({"File already exists !\nOverwrite ?"}));
-        QVERIFY(fileBytes(path).startsWith("Quantaura Potential\n1024\n"));
-
-        fx.w.askSaveName = [](auto...) { return QString(); }; // cancelled dialog: nothing at all
-        putFile(path, "old contents\n");
-        fx.w.save();
-        QCOMPARE(enter.seen.size(), 1);
-        QCOMPARE(fileBytes(path), QByteArray("old contents\n"));
-    }
-
-    void failedWriteWarnsAndKeepsTheOldFile()
-    {
-        // No directory can be created below a regular file, even as root.
-        const QString plain = dir.filePath("plain.txt");
+        const QString plain = dir.filePath("plain.txt"), old = dir.filePath("old.pot");
         putFile(plain, "plain\n");
-        {
-            Fixture fx(plain + "/x.pot");
-            BoxAnswerer boxes;
-            fx.w.save();
-            QCOMPARE(boxes.texts(), QStringList({"Could not open file !"}));
-            QCOMPARE(boxes.seen[0].title, QString("Quantaura"));
-            QCOMPARE(boxes.seen[0].parent, &fx.w);
-        }
-
-        // The disk "fills up" while writing over an existing file, after "Ok" to the question.
-        const QString path = dir.filePath("full.pot");
-        putFile(path, "old contents\n");
-        Fixture fx(path);
-        BoxAnswerer boxes({Qt::Key_Return, Qt::Key_Escape});
-        std::signal(SIGXFSZ, SIG_IGN);
+        putFile(old, "old contents\n");
+        QString dev = dir.filePath("full"); // a private /dev/full where possible: a fault cannot replace the real one
+        if (::mknod(dev.toLocal8Bit().constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+            dev = "/dev/full";
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        const auto save = [](const QString &name, int key = Qt::Key_Return) {
+            return fileOp(&SchMainWindow::save, name, Pot(N), false, key).boxes;
+        };
+        // Escape answers "Cancel"; an empty name is a cancelled dialog; nothing is created below a regular file.
+        QStringList boxes = save(old, Qt::Key_Escape) + save("") + save(plain + "/x.pot") + save(dev);
         rlimit saved {};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
-        rlimit small = saved;
-        small.rlim_cur = 2000;
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-        fx.w.save();
+        const rlimit small {2000, saved.rlim_max};
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0); // the disk "fills up" while writing
+        boxes += save(old);
         ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_DFL);
-        QCOMPARE(boxes.texts(), QStringList({"File already exists !\nOverwrite ?", "Could not write file !"}));
-        QCOMPARE(fileBytes(path), QByteArray("old contents\n"));
+        const QString cannotWrite = "Quantaura: Could not write file ! [OK]";
+        QCOMPARE(boxes, QStringList({Exists, CannotOpen, Exists, CannotOpen, Exists, cannotWrite}));
+        QCOMPARE(fileBytes(old), QByteArray("old contents\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), files); // no temporaries
+        struct stat st {};
+        QVERIFY(::stat(dev.toLocal8Bit().constData(), &st) == 0 && S_ISCHR(st.st_mode));
+        QCOMPARE(save(old), QStringList({Exists})); // "Ok" is the default button
+        QVERIFY(fileBytes(old).startsWith("Quantaura Potential\n1024\n0\n"));
     }
 
-    void openReplacesThePotential()
-    {
-        const QString path = dir.filePath("load.pot");
-        QByteArray text = "any header\n1024\n";
-        for (int i = 0; i < N; ++i)
-            text += QByteArray::number(i % 10) + "e-3\n";
-        putFile(path, text);
-        Fixture fx(path);
-        Pot before = pattern(0.01);
-        fx.w.drawingSurface()->setPot(before.data());
-        BoxAnswerer boxes;
-        fx.w.open();
-        QVERIFY(boxes.seen.isEmpty());
-        QCOMPARE(fx.askParent, &fx.w);
-        QCOMPARE(fx.asked, QStringList({QString(), QString(), "Potential files (*.pot)"}));
-        const Pot after = potOf(fx.w);
-        for (int i = 0; i < N; ++i)
-            QVERIFY(after[i] == std::strtod((QByteArray::number(i % 10) + "e-3").constData(), nullptr));
-
-        fx.w.askOpenName = [](auto...) { return QString(); }; // cancelled: silent, unchanged
-        fx.w.drawingSurface()->setPot(before.data());
-        fx.w.open();
-        QVERIFY(boxes.seen.isEmpty());
-        QVERIFY(potOf(fx.w) == before);
-    }
-
-    void openFailuresWarnAndKeepThePotential_data()
+    void openLoadsOrWarns_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("contents"); // written first unless empty-named
-        QTest::addColumn<QString>("warning");
-        QTest::newRow("missing") << "missing.pot" << QByteArray() << "File does not exist !";
-        QTest::newRow("count 1023") << "c1023.pot" << QByteArray("h\n1023\n1\n") << "Could not open file !";
-        QTest::newRow("count 1024.0") << "c1024f.pot" << QByteArray("h\n1024.0\n1\n") << "Could not open file !";
-        QTest::newRow("empty") << "empty.pot" << QByteArray("") << "Could not open file !";
-        QTest::newRow("directory") << "." << QByteArray() << "Could not open file !";
+        QTest::addColumn<QByteArray>("text"); // written to `name` unless null
+        QTest::addColumn<Pot>("want");        // the first samples, the rest 0; empty: unchanged
+        QTest::addColumn<QString>("box"); // none if empty
+        QTest::newRow("missing") << "no.pot" << QByteArray() << Pot() << "Quantaura: File does not exist ! [OK]";
+        QTest::newRow("directory") << "." << QByteArray() << Pot() << CannotOpen;
+        const auto text = [](const QByteArray &header, const QByteArray &count, int n, const char *eol = "\n") {
+            QByteArray t = header + eol + count + eol;
+            for (int i = 0; i < n; ++i)
+                t += QByteArray::number(i + 1) + ".5" + eol;
+            return t;
+        };
+        const auto seq = [](int n) { Pot v(n); std::iota(v.begin(), v.end(), 1.5); return v; };
+        const auto row = [](const char *tag, const QByteArray &text, const Pot &want) {
+            QTest::newRow(tag) << "in.pot" << text << want << (want.isEmpty() ? CannotOpen : QString());
+        };
+        row("count 1023", text("h", "1023", 1023), {});
+        row("count 1024.0", text("h", "1024.0", 1024), {});
+        row("count empty", text("h", "", 1024), {});
+        row("count 0x400", text("h", "0x400", 1024), {});
+        row("empty file", "", {});
+        row("10 samples", text("Quantaura Potential", "1024", 10), seq(10));
+        row("1030 samples", text("Quantaura Potential", "1024", 1030), seq(1024));
+        row("odd header", text("\xc3\xa4 #!? 1023", "1024", 5), seq(5));
+        row("huge header", text(QByteArray(100000, 'x'), "1024", 1024), seq(1024));
+        row("CRLF", text("Quantaura Potential", "1024", 1024, "\r\n"), seq(1024));
+        row("no final newline", text("h", "1024", 3).chopped(1), seq(3));
+        const QByteArray odd = "h\n1024\n0.5\nnan\n0.5\ninf\n-inf\n1e999\n-1e999\nabc\n\n1,5\n" + QByteArray(10000, '7');
+        row("non-numbers", odd + "\n0.25\n", {0.5, 0, 0.5, 0, 0, 0, 0, 0, 0, 0, 0, 0.25});
     }
-    void openFailuresWarnAndKeepThePotential()
+    void openLoadsOrWarns()
     {
         QFETCH(QString, name);
-        QFETCH(QByteArray, contents);
-        QFETCH(QString, warning);
-        const QString path = dir.filePath(name);
-        if (!contents.isNull())
-            putFile(path, contents);
-        Fixture fx(path);
-        Pot before = pattern(0.02);
-        fx.w.drawingSurface()->setPot(before.data());
-        BoxAnswerer boxes;
-        fx.w.open();
-        QCOMPARE(boxes.texts(), QStringList({warning}));
-        QCOMPARE(boxes.seen[0].title, QString("Quantaura"));
-        QCOMPARE(boxes.seen[0].parent, &fx.w);
-        QVERIFY(potOf(fx.w) == before);
-    }
-
-    void openWhileTheEvolutionRuns()
-    {
-        const QString path = dir.filePath("running.pot");
-        putFile(path, "h\n1024\n0.0125\n-0.5\n");
-        Fixture fx(path);
-        QPushButton *start = fx.w.findChild<QPushButton *>("d");
-        QVERIFY(start);
-        fx.w.show();
-        start->click();
-        if (!fx.w.drawingSurface()->isRunning())
-            QSKIP("the evolution does not run yet");
-        QTest::qWait(20);
-        BoxAnswerer boxes;
-        fx.w.open();
-        QVERIFY(boxes.seen.isEmpty());
-        QVERIFY(fx.w.drawingSurface()->isRunning());
-        const Pot after = potOf(fx.w);
-        QVERIFY(after[0] == 0.0125 && after[1] == -0.5);
-        QVERIFY(std::all_of(after.begin() + 2, after.end(), [](double v) { return v == 0.0; }));
-        QTest::qWait(20); // the evolution goes on over the new potential
-        start->click();
-        QVERIFY(!fx.w.drawingSurface()->isRunning());
+        QFETCH(QByteArray, text);
+        QFETCH(Pot, want);
+        QFETCH(QString, box);
+        if (!text.isNull())
+            putFile(dir.filePath(name), text);
+        const Run r = fileOp(&SchMainWindow::open, dir.filePath(name), Pot(N, 7.0));
+        QCOMPARE(r.boxes, box.isEmpty() ? QStringList() : QStringList(box));
+        want.resize(N, want.isEmpty() ? 7.0 : 0.0); // rejected: unchanged; else the missing samples are 0
+        QCOMPARE(r.pot, want);
     }
 };
 
