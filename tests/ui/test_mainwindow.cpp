@@ -6,16 +6,8 @@
 #include "uitestutil.h"
 #include "window.h"
 
-#include <QAction>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QStatusBar>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestMainWindow : public QObject
 {
@@ -82,27 +74,19 @@ private slots:
                                 s->smoothingLevel()}), QList<double>({50, 100, 0, 250}));
     }
 
-    void penGroupIsExclusiveAndReachesSurface()
-    {
-        SchMainWindow w;
-        QSignalSpy vSpy(button(w, "V"), &QPushButton::toggled);
-        QSignalSpy xSpy(button(w, "X"), &QPushButton::toggled);
-        QTest::mouseClick(button(w, "X"), Qt::LeftButton);
-        QVERIFY(!button(w, "V")->isChecked());
-        QCOMPARE(vSpy.count(), 1);
-        QCOMPARE(vSpy.at(0).at(0).toBool(), false); // penVOnOff(false) ...
-        QCOMPARE(xSpy.count(), 1);
-        QCOMPARE(xSpy.at(0).at(0).toBool(), true); // ... then penPOnOff(true)
-        QCOMPARE(w.drawingSurface()->currentPen(), 2);
-        QTest::mouseClick(button(w, "-"), Qt::LeftButton);
-        QCOMPARE(w.drawingSurface()->currentPen(), 1);
-    }
-
-    void fourierClearAndSlidersReachSurface()
+    void controlsReachSurface()
     {
         SchMainWindow w;
         w.show();
         SchDrawingSurface *s = w.drawingSurface();
+        QSignalSpy vSpy(button(w, "V"), &QPushButton::toggled);
+        QSignalSpy xSpy(button(w, "X"), &QPushButton::toggled);
+        QTest::mouseClick(button(w, "X"), Qt::LeftButton); // penVOnOff(false), then penPOnOff(true)
+        QVERIFY(vSpy.count() == 1 && !vSpy.at(0).at(0).toBool() && xSpy.count() == 1 && xSpy.at(0).at(0).toBool());
+        QCOMPARE(s->currentPen(), 2);
+        QTest::mouseClick(button(w, "-"), Qt::LeftButton);
+        QCOMPARE(s->currentPen(), 1);
+
         QPushButton *fou = button(w, "Fourier");
         QTest::mouseClick(fou, Qt::LeftButton);
         QVERIFY(w.smoothSlider()->slider()->isEnabled() && s->selectionMode());
@@ -163,45 +147,35 @@ private slots:
         QCOMPARE(title, QString("Quantaura"));
     }
 
-    void streuungRefusesZeroPotentialAndOpensOtherwise()
+    void sideWindowsOpenAndClose()
     {
         SchMainWindow w;
         w.show();
+        SchDrawingSurface *s = w.drawingSurface();
         QPushButton *streu = button(w, "Streuung");
         QString title, text;
         answerNextBox(title, text, Qt::Key_Return);
-        QTest::mouseClick(streu, Qt::LeftButton);
+        QTest::mouseClick(streu, Qt::LeftButton); // the zero potential is refused
         QCOMPARE(title, QString("Error"));
         QVERIFY(text.contains(QString::fromUtf8("Sie müssen schon ein von Null verschiedenes Potential angeben.")));
-        QVERIFY(!streu->isChecked() && !w.drawingSurface()->scatteringWindow());
+        QVERIFY(!streu->isChecked() && !s->scatteringWindow());
 
-        w.drawingSurface()->getPot()[500] = 0.01;
-        QTest::mouseClick(streu, Qt::LeftButton);
-        Window *win = w.drawingSurface()->scatteringWindow();
-        QVERIFY(streu->isChecked() && win && win->isVisible());
-        QCOMPARE(win->windowTitle(), QString("Streuung einer ebenen Welle"));
-        QPointer<QWidget> plot = win->plot();
-        QVERIFY(plot);
-        QTest::mouseClick(streu, Qt::LeftButton);
-        QVERIFY(!w.drawingSurface()->scatteringWindow());
-        QVERIFY(!plot); // the plot window goes with it
-    }
-
-    void eigenfunktionenOpensAndClosesItsWindow()
-    {
-        SchMainWindow w;
-        w.show();
         QPushButton *eigen = button(w, "Eigenfunktionen");
         QTest::mouseClick(eigen, Qt::LeftButton);
-        SchEFView *view = w.drawingSurface()->eigenWindow();
+        SchEFView *view = s->eigenWindow();
         QVERIFY(view && view->isVisible());
-        QCOMPARE(view->windowTitle(), QString::fromUtf8("Schrödinger Eigenfunktionen"));
         QCOMPARE(view->eigenTotal(), 2); // the zero potential: two states below the scan limit
         const double e0 = view->eigenValueAt(0);
-        w.drawingSurface()->getPot()[10] = 0.05; // later edits do not reach the open window
+
+        s->getPot()[500] = 0.01; // later edits do not reach the open eigenfunction window
         QCOMPARE(view->eigenValueAt(0), e0);
+        QTest::mouseClick(streu, Qt::LeftButton);
+        QVERIFY(streu->isChecked() && s->scatteringWindow() && s->scatteringWindow()->isVisible());
+        QPointer<QWidget> plot = s->scatteringWindow()->plot();
+        QVERIFY(plot && plot->isVisible());
+        QTest::mouseClick(streu, Qt::LeftButton);
         QTest::mouseClick(eigen, Qt::LeftButton);
-        QVERIFY(!w.drawingSurface()->eigenWindow());
+        QVERIFY(!s->scatteringWindow() && !plot && !s->eigenWindow()); // the plot goes with its window
     }
 
     void exitAndClosingEndTheProgram()

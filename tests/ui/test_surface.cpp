@@ -169,7 +169,7 @@ private slots:
         f.s.startEvolution(false);
     }
 
-    void smoothingSelection()
+    void smoothingSelectionAndRubberBand()
     {
         std::vector<double> v(N);
         for (int k = 0; k < N; ++k)
@@ -190,33 +190,25 @@ private slots:
             QVERIFY(std::equal(expected.begin(), expected.end(), f.s.getPot()));
             QCOMPARE(f.shot().pixel(250, 50), Black); // the band is gone
         }
-        Fixture f(512, 400); // a finished selection in packet mode changes nothing
-        f.s.setPot(v.data());
-        f.s.packOnOff(true);
-        f.s.fourierOnOff(true);
-        f.press({200, 50});
-        f.release({300, 80});
-        QVERIFY(std::equal(v.begin(), v.end(), f.s.getPot()));
-    }
-
-    void rubberBandDrawnTwiceLeavesNoTrace()
-    {
         Fixture f(512, 400);
-        std::vector<double> v(N);
-        for (int k = 0; k < N; ++k)
-            v[k] = 0.001 * (k % 37);
         f.s.setPot(v.data());
         const QImage before = f.s.viewImage().copy();
         const QRect band(QPoint(300, 20), QPoint(100, 250)); // dragged up and to the left
         f.s.drawSelection(band);
         const QImage once = f.s.viewImage().copy();
-        // The outline covers columns 100..300 and rows 20..250, corners included; XOR keeps alpha.
+        // XOR outline over columns 100..300 and rows 20..250, corners included; alpha is kept.
         QCOMPARE(once.pixel(100, 20), 0x00ffffffu ^ before.pixel(100, 20));
         QCOMPARE(once.pixel(300, 250), 0x00ffffffu ^ before.pixel(300, 250));
         QCOMPARE(once.pixel(301, 250), before.pixel(301, 250));
         QCOMPARE(once.pixel(200, 251), before.pixel(200, 251));
-        f.s.drawSelection(band);
+        f.s.drawSelection(band); // drawn twice: no trace
         QCOMPARE(f.s.viewImage(), before);
+
+        f.s.packOnOff(true); // a finished selection in packet mode changes nothing
+        f.s.fourierOnOff(true);
+        f.press({200, 50});
+        f.release({300, 80});
+        QVERIFY(std::equal(v.begin(), v.end(), f.s.getPot()));
     }
 };
 
