@@ -86,9 +86,13 @@ bool PotentialFile::write(const QString &path, const double *pot1024, bool *open
         return false;
     // The save file renames a temporary file over the target; over a device or pipe that
     // would replace the node itself, so only regular files (or new names) are written.
+    // Refused like a failed write (a device such as /dev/full accepts nothing either).
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
+    if (info.exists() && !info.isFile()) {
+        if (openFailed)
+            *openFailed = info.isDir();
         return false;
+    }
 
     QByteArray text;
     text.reserve(32 + Samples * 14);

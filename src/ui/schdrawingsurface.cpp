@@ -39,9 +39,16 @@ SchDrawingSurface::~SchDrawingSurface() = default;
 
 int SchDrawingSurface::yOf(double v) const
 {
-    // Samples far off screen (e.g. from a file) must not overflow the integer conversion.
-    const double y = std::clamp(midLine - v / vScale, -1.0e6, 1.0e6);
-    return int(y);
+    double y = midLine - v / vScale;
+    // A value set from mouse row r comes back as r +- 1e-13 or so: snap it, so that a stroke
+    // passes through the rows the mouse was on instead of truncating to the row above.
+    const double nearest = std::round(y);
+    if (std::fabs(y - nearest) < 1e-9)
+        y = nearest;
+    // Samples far off screen (or not numbers) must not overflow the integer conversion.
+    if (std::isnan(y))
+        return midLine;
+    return int(std::clamp(y, -1.0e6, 1.0e6));
 }
 
 int SchDrawingSurface::gridIndexAt(int x) const
@@ -90,7 +97,8 @@ void SchDrawingSurface::drawEvolution(const std::complex<double> *wave, const do
         const PhaseColour c = phaseColour(zk);
         const QRgb rgb = qRgb(c.red, c.green, c.blue);
         // Clamped before the conversion: a diverging value must not overflow the int.
-        const int L = int(std::min(0.5 * viewHeight * std::abs(zk), 1.0e6));
+        const double length = 0.5 * viewHeight * std::abs(zk);
+        const int L = length >= 0.0 ? int(std::min(length, 1.0e6)) : 0; // NaN: no line
         const int y = V ? yOf(V[k]) : midLine;
         const int top = std::max(y - L, 0);
         const int bottom = std::min(y, h - 1);
@@ -106,11 +114,21 @@ void SchDrawingSurface::drawSelection(const QRect &rect)
     const int right = std::max(rect.left(), rect.right());
     const int top = std::min(rect.top(), rect.bottom());
     const int bottom = std::max(rect.top(), rect.bottom());
+    // Every outline pixel is flipped exactly once, also for a rectangle one pixel wide or high
+    // (a stroked rectangle would flip the shared edges twice and vanish there): four
+    // non-overlapping one-pixel strips.
     QPainter painter(&view);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.setPen(QPen(Qt::white, 0));
-    // A stroked Qt rectangle is one pixel larger than its size: this outlines left..right, top..bottom.
-    painter.drawRect(left, top, right - left, bottom - top);
+    const int w = right - left + 1;
+    const int h = bottom - top + 1;
+    painter.fillRect(left, top, w, 1, Qt::white);
+    if (h > 1)
+        painter.fillRect(left, bottom, w, 1, Qt::white);
+    if (h > 2) {
+        painter.fillRect(left, top + 1, 1, h - 2, Qt::white);
+        if (w > 1)
+            painter.fillRect(right, top + 1, 1, h - 2, Qt::white);
+    }
     update();
 }
 

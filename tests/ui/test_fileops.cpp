@@ -140,7 +140,7 @@ private slots:
         boxes += save(old);
         ::setrlimit(RLIMIT_FSIZE, &saved);
         const QString cannotWrite = "Quantaura: Could not write file ! [OK]";
-        QCOMPARE(boxes, QStringList({Exists, CannotOpen, Exists, CannotOpen, Exists, cannotWrite}));
+        QCOMPARE(boxes, QStringList({Exists, CannotOpen, Exists, cannotWrite, Exists, cannotWrite}));
         QCOMPARE(fileBytes(old), QByteArray("old contents\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), files); // no temporaries
         struct stat st {};

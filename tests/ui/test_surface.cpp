@@ -102,6 +102,15 @@ private slots:
         g.press({300, 100});
         g.move({400, 100});
         QCOMPARE(g.pot(800), 0.0);
+
+        Fixture h(1024, 446); // middle row 223: (223 - 15) * 0.0001 / 0.0001 is 208.00000000000003
+        h.s.penHOnOff(true);
+        h.press({40, 15});
+        QCOMPARE(h.shot().pixel(40, 15), White);
+        QCOMPARE(h.shot().pixel(40, 14), Black);
+        h.s.getPot()[500] = std::nan(""); // not a number: drawn on the middle row, no crash
+        h.s.setPot(h.s.getPot());
+        QCOMPARE(h.shot().pixel(500, 223), White);
     }
 
     void packetPlacementSlidersAndFrame()
@@ -202,6 +211,14 @@ private slots:
         QCOMPARE(once.pixel(301, 250), before.pixel(301, 250));
         QCOMPARE(once.pixel(200, 251), before.pixel(200, 251));
         f.s.drawSelection(band); // drawn twice: no trace
+        QCOMPARE(f.s.viewImage(), before);
+        for (const QRect &thin : {QRect(QPoint(50, 60), QPoint(50, 60)), QRect(QPoint(50, 60), QPoint(60, 60))}) {
+            f.s.drawSelection(thin); // a press shows one pixel, a flat drag a line
+            const QImage t = f.s.viewImage().copy();
+            QCOMPARE(t.pixel(thin.right(), 60), 0x00ffffffu ^ before.pixel(thin.right(), 60));
+            QCOMPARE(t.pixel(50, 60), 0x00ffffffu ^ before.pixel(50, 60));
+            f.s.drawSelection(thin);
+        }
         QCOMPARE(f.s.viewImage(), before);
 
         f.s.packOnOff(true); // a finished selection in packet mode changes nothing
