@@ -82,12 +82,13 @@ EigenSolver::Probe EigenSolver::probe(double E) const
             cur = next;
             account(cur);
         }
-        const double a = std::fabs(cur);
+        // Both values count: at a node |cur| is tiny while |prev| may be near the top of the range.
+        const double a = std::max(std::fabs(cur), std::fabs(prev));
         if (a > Hi) {
             cur *= Lo;
             prev *= Lo;
             exp2 += RescaleBits;
-        } else if (a < Lo && std::fabs(prev) < Lo) {
+        } else if (a < Lo) {
             cur *= Hi;
             prev *= Hi;
             exp2 -= RescaleBits;
@@ -216,6 +217,7 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
         xv = std::ldexp(x.mant, x.exp2 - e);
         yv = std::ldexp(y.mant, y.exp2 - e);
     };
+    bool aMoved = false;
     for (int it = 0; it < 100; ++it) {
         if (fb.mant == 0.0)
             break;
@@ -226,11 +228,14 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
         const double c = a + delta;
         // Once c falls on an end, the iteration has reached a fixed point: D is a pure function,
         // so every remaining iteration would repeat this one (and the stop test with it).
-        const bool onA = c == a && std::signbit(c) == std::signbit(a);
+        // The starting fa belongs to the previous scan point, which may differ from a by rounding:
+        // until a has moved, D(a) itself must be evaluated.
+        const bool onA = aMoved && c == a && std::signbit(c) == std::signbit(a);
         const bool onB = c == b && std::signbit(c) == std::signbit(b);
         const Probe fc = onA ? fa : (onB ? fb : probe(c));
         const bool toA = (fc.mant > 0.0 && fa.mant > 0.0) || (fc.mant < 0.0 && fa.mant < 0.0);
         if (toA) {
+            aMoved = true;
             a = c;
             fa = fc;
         } else {

@@ -150,6 +150,25 @@ TEST(EigenSolver, HugeInfiniteOrUnusableSamplesAndTheStopAt500)
     EigenSolver nul(nullptr, trace);
     EXPECT_TRUE(nul.getEigenCount() == 0 && nul.eigenValue(3) == 0.0 && nul.getEigenFunction(0, nullptr) == Pot(1025));
     EXPECT_EQ(trace.str(), "");
+    // A node (D_32 = 0 exactly) right after a stretch of enormous minors: the range check must
+    // look at the previous minor too, or the next stretch overflows to NaN.
+    const double E0 = 0.5;
+    Pot node = wells(0, 49, -20000.0 * (1 << 24), 0.0);
+    node[31] = E0 - 20000.0;
+    const auto d = [&](double v) { return (2 * v - 2 * E0) / 40000.0 + 2.0; };
+    double prev = 1.0, cur = d(node[0]);
+    for (int i = 1; i <= 31; ++i)
+        prev = std::exchange(cur, d(node[i]) * cur - prev);
+    const double v32 = (prev / cur - 2.0) * 20000.0 + E0;
+    for (int k = -200000; k <= 200000 && node[32] == node[0]; ++k)
+        if (const double v = v32 + k * std::ldexp(1.0, std::ilogb(v32) - 52); d(v) * cur - prev == 0.0)
+            node[32] = v;
+    ASSERT_NE(node[32], node[0]);
+    EigenSolver nodal(node.data(), sink);
+    EXPECT_FALSE(std::isnan(nodal.determinant(E0)));
+    EXPECT_EQ(std::signbit(nodal.determinant(E0)), countBelow(node, E0) % 2 == 1);
+    for (int k = 0; k < nodal.getEigenCount(); ++k)
+        ASSERT_TRUE(std::isfinite(nodal.eigenValue(k))) << k;
     V[100] = HUGE_VAL; // hard walls: the 30 free points decouple
     EigenSolver walls(V.data(), sink);
     for (int n = 1; n <= 5; ++n)
