@@ -20,7 +20,7 @@ quantaura_install_deps() {
     fi
   fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
 quantaura_jobs() { nproc 2>/dev/null || echo 2; }
