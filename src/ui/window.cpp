@@ -328,6 +328,14 @@ void Window::drawPotential(QPainter &p)
     p.drawPolyline(curve.data(), int(curve.size()));
 }
 
+void Window::closeEvent(QCloseEvent *e)
+{
+    // Closing only hides the window; its plot beside it goes out of sight with it.
+    if (plotWindow)
+        plotWindow->hide();
+    QWidget::closeEvent(e);
+}
+
 void Window::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

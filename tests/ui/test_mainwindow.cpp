@@ -173,6 +173,8 @@ private slots:
         QVERIFY(streu->isChecked() && s->scatteringWindow() && s->scatteringWindow()->isVisible());
         QPointer<QWidget> plot = s->scatteringWindow()->plot();
         QVERIFY(plot && plot->isVisible());
+        s->scatteringWindow()->close(); // the title bar's close only hides both windows
+        QVERIFY(s->scatteringWindow() && !plot->isVisible());
         QTest::mouseClick(streu, Qt::LeftButton);
         QTest::mouseClick(eigen, Qt::LeftButton);
         QVERIFY(!s->scatteringWindow() && !plot && !s->eigenWindow()); // the plot goes with its window
