@@ -49,11 +49,8 @@ private slots:
         QCOMPARE(w.objectName(), QString("mainWindow"));
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Schrödinger"));
         QVERIFY(w.statusBar());
-        QStringList menus;
-        for (QAction *a : w.menuBar()->actions())
-            if (!a->isSeparator())
-                menus << a->text();
-        QCOMPARE(menus, QStringList({"&File", "&Help"}));
+        const QList<QAction *> menus = w.menuBar()->actions(); // File, separator, Help
+        QVERIFY(menus.size() == 3 && menus[0]->text() == "&File" && menus[2]->text() == "&Help");
 
         const QList<QPair<QString, QString>> names = {{"X", ""}, {"V", ""}, {"-", ""}, {"Pot", "spb1"},
             {"Pack", "spb2"}, {"Clear", "clearB"}, {"Fourier", "fouB"}, {"Start", "d"}, {"Streuung", "k"},

@@ -64,10 +64,6 @@ private slots:
 
         f.s.flevelChanged(30);
         QCOMPARE(f.s.smoothingLevel(), 300.0);
-        f.s.fourierOnOff(true);
-        f.fourier.setChecked(true);
-        f.s.packOnOff(true); // ends the selection tool and switches the button off
-        QVERIFY(!f.s.selectionMode() && !f.fourier.isChecked());
         f.s.penPOnOff(true);
         f.s.penVOnOff(false); // off does nothing
         QCOMPARE(f.s.currentPen(), 2);
