@@ -1,19 +1,13 @@
 #include "schdrawingsurface.h"
 #include "schmainwindow.h"
 
-#include <QDir>
-#include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -33,8 +27,7 @@ QByteArray fileBytes(const QString &path)
 void putFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
 }
 
 struct Run {
@@ -68,16 +61,15 @@ Run fileOp(void (SchMainWindow::*op)(), const QString &name, Pot pot, bool evolv
         QTest::keyClick(box, Qt::Key(key));
     });
     timer.start(0);
-    QPushButton *start = evolve ? w.findChild<QPushButton *>("d") : nullptr;
-    if (start) {
+    if (evolve) {
         w.show();
-        start->click();
+        w.findChild<QPushButton *>("d")->click();
         QTest::qWait(20);
     }
     (w.*op)();
     r.running = w.drawingSurface()->isRunning();
     r.pot = Pot(w.drawingSurface()->getPot(), w.drawingSurface()->getPot() + N);
-    if (start)
+    if (evolve)
         QTest::qWait(20); // the evolution goes on over the new potential
     return r;
 }
@@ -115,8 +107,12 @@ private slots:
         for (double &v : pot)
             v = std::strtod(g(v).constData(), nullptr);
         QCOMPARE(r.pot, pot);
-        r = fileOp(&SchMainWindow::open, "", pot); // cancelled dialog
-        QVERIFY(r.boxes.isEmpty() && r.pot == pot);
+        QStringList boxes; // a cancelled dialog, a missing file and a directory leave the potential as it was
+        for (const QString &name : {QString(), dir.filePath("no.pot"), dir.filePath(".")}) {
+            boxes += (r = fileOp(&SchMainWindow::open, name, pot)).boxes;
+            QCOMPARE(r.pot, pot);
+        }
+        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen}));
     }
 
     void saveAsksAndWarnsAndKeepsTheTarget()
@@ -151,47 +147,35 @@ private slots:
 
     void openLoadsOrWarns_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("text"); // written to `name` unless null
-        QTest::addColumn<Pot>("want");        // the first samples, the rest 0; empty: unchanged
-        QTest::addColumn<QString>("box"); // none if empty
-        QTest::newRow("missing") << "no.pot" << QByteArray() << Pot() << "Quantaura: File does not exist ! [OK]";
-        QTest::newRow("directory") << "." << QByteArray() << Pot() << CannotOpen;
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<Pot>("want"); // the first samples, the rest 0; empty: rejected, potential unchanged
         const auto text = [](const QByteArray &header, const QByteArray &count, int n, const char *eol = "\n") {
             QByteArray t = header + eol + count + eol;
             for (int i = 0; i < n; ++i)
                 t += QByteArray::number(i + 1) + ".5" + eol;
             return t;
         };
-        const auto seq = [](int n) { Pot v(n); std::iota(v.begin(), v.end(), 1.5); return v; };
-        const auto row = [](const char *tag, const QByteArray &text, const Pot &want) {
-            QTest::newRow(tag) << "in.pot" << text << want << (want.isEmpty() ? CannotOpen : QString());
-        };
-        row("count 1023", text("h", "1023", 1023), {});
-        row("count 1024.0", text("h", "1024.0", 1024), {});
-        row("count empty", text("h", "", 1024), {});
-        row("count 0x400", text("h", "0x400", 1024), {});
-        row("empty file", "", {});
-        row("10 samples", text("Quantaura Potential", "1024", 10), seq(10));
-        row("1030 samples", text("Quantaura Potential", "1024", 1030), seq(1024));
-        row("odd header", text("\xc3\xa4 #!? 1023", "1024", 5), seq(5));
-        row("huge header", text(QByteArray(100000, 'x'), "1024", 1024), seq(1024));
-        row("CRLF", text("Quantaura Potential", "1024", 1024, "\r\n"), seq(1024));
-        row("no final newline", text("h", "1024", 3).chopped(1), seq(3));
+        const auto seq = [](int n) { Pot v; while (v.size() < n) v << v.size() + 1.5; return v; };
+        QTest::newRow("count 1023") << text("h", "1023", 1023) << Pot();
+        QTest::newRow("count 1024.0") << text("h", "1024.0", 1024) << Pot();
+        QTest::newRow("count empty") << text("h", "", 1024) << Pot();
+        QTest::newRow("count 0x400") << text("h", "0x400", 1024) << Pot();
+        QTest::newRow("empty file") << QByteArray("") << Pot();
+        QTest::newRow("10 samples, no final newline") << text("Quantaura Potential", "1024", 10).chopped(1) << seq(10);
+        QTest::newRow("1030 samples") << text("Quantaura Potential", "1024", 1030) << seq(1024);
+        QTest::newRow("odd huge header") << text("\xc3\xa4 #!? 1023" + QByteArray(100000, 'x'), "1024", 5) << seq(5);
+        QTest::newRow("CRLF") << text("Quantaura Potential", "1024", 1024, "\r\n") << seq(1024);
         const QByteArray odd = "h\n1024\n0.5\nnan\n0.5\ninf\n-inf\n1e999\n-1e999\nabc\n\n1,5\n" + QByteArray(10000, '7');
-        row("non-numbers", odd + "\n0.25\n", {0.5, 0, 0.5, 0, 0, 0, 0, 0, 0, 0, 0, 0.25});
+        QTest::newRow("non-numbers") << odd + "\n0.25\n" << Pot {0.5, 0, 0.5, 0, 0, 0, 0, 0, 0, 0, 0, 0.25};
     }
     void openLoadsOrWarns()
     {
-        QFETCH(QString, name);
         QFETCH(QByteArray, text);
         QFETCH(Pot, want);
-        QFETCH(QString, box);
-        if (!text.isNull())
-            putFile(dir.filePath(name), text);
-        const Run r = fileOp(&SchMainWindow::open, dir.filePath(name), Pot(N, 7.0));
-        QCOMPARE(r.boxes, box.isEmpty() ? QStringList() : QStringList(box));
-        want.resize(N, want.isEmpty() ? 7.0 : 0.0); // rejected: unchanged; else the missing samples are 0
+        putFile(dir.filePath("in.pot"), text);
+        const Run r = fileOp(&SchMainWindow::open, dir.filePath("in.pot"), Pot(N, 7.0));
+        QCOMPARE(r.boxes, want.isEmpty() ? QStringList(CannotOpen) : QStringList());
+        want.resize(N, want.isEmpty() ? 7.0 : 0.0);
         QCOMPARE(r.pot, want);
     }
 };
