@@ -183,7 +183,7 @@ QString Plot::tText() const
 
 void Plot::reset()
 {
-    gridDirty = true;
+    // The grid depends only on size and maximum energy; a new sweep redraws the curves only.
     frameDirty = true;
     update();
 }
@@ -215,6 +215,7 @@ void Plot::setMaxEnergy(double e)
         }
     }
     computeLayout();
+    gridDirty = true;
     reset();
 }
 

@@ -154,7 +154,7 @@ void SchEFView::computeRanges()
 void SchEFView::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    computeRanges();
+    // The axis ranges were computed once at construction: potential and curves never change.
     if (showLevels)
         drawLevels(p);
     drawFrame(p);

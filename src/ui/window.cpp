@@ -238,12 +238,11 @@ void Window::streurechnung()
     errorShown = false;
     if (zeroPotential || !solver || !plotWindow)
         return;
+    // The sweep reports only its first flagged energy, so the box appears once per sweep.
     ScatterSweep::run(*solver, scaledPot.data(), rightEdgeIndex, leftEdgeIndex, widthFactor, energyMax,
                       *plotWindow, [this] {
-                          if (!errorShown) {
-                              errorShown = true;
-                              showTooWideError();
-                          }
+                          errorShown = true;
+                          showTooWideError();
                       });
 }
 
