@@ -1,25 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with tests and runs them all offscreen.
-#   ./test.sh              normal build in build/
-#   ./test.sh --sanitize   address + undefined-behaviour sanitizers, in build-sanitize/
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs what is missing (the build's packages plus the test frameworks and validators),
+# builds with tests and runs them all offscreen.
+#   ./test.sh              preset "dev": normal build in build/
+#   ./test.sh --sanitize   preset "sanitize": address + undefined-behaviour sanitizers, in build-sanitize/
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-quantaura_install_deps
+quantaura_install_deps test
 
-dir=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON)
+preset=dev
 if [ "${1:-}" = "--sanitize" ]; then
-  dir=build-sanitize
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DQUANTAURA_SANITIZE=ON -DQUANTAURA_BENCH=OFF)
-  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  # Leaks inside the system's graphics and font libraries are not ours.
-  export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+  preset=sanitize
 fi
-export QT_QPA_PLATFORM=offscreen
 unset QT_SCALE_FACTOR
 
-cmake -S . -B "$dir" "${flags[@]}"
-cmake --build "$dir" -j "$(quantaura_jobs)"
-ctest --test-dir "$dir" --output-on-failure -j "$(quantaura_jobs)" --timeout 300
+cmake --preset "$preset"
+cmake --build --preset "$preset" -j "$(quantaura_jobs)"
+ctest --preset "$preset" -j "$(quantaura_jobs)"

@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs (only those that are missing).
-# Sourced by run.sh and test.sh.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs the Debian packages that are missing. Sourced by run.sh and test.sh:
+#   quantaura_install_deps run    what building and running the program need
+#   quantaura_install_deps test   that, plus the test and benchmark frameworks and the validators
+# With QUANTAURA_SETUP_DRY_RUN=1 it lists the missing packages and stops the calling script.
 set -euo pipefail
 
-QUANTAURA_PACKAGES=(g++ cmake make qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-                    libgtest-dev libbenchmark-dev)
+# Compiling the program and rendering its icons.
+QUANTAURA_BUILD_PACKAGES=(g++ cmake make qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev librsvg2-bin)
+# Loaded by the program at run time without being linked (the package's Depends carry the same).
+QUANTAURA_RUNTIME_PACKAGES=(qt6-qpa-plugins)
+# Only for ./test.sh: test and benchmark frameworks, the desktop-file and AppStream validators,
+# and what cpack needs for the package check.
+QUANTAURA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file)
 
 quantaura_install_deps() {
+  local want=("${QUANTAURA_BUILD_PACKAGES[@]}" "${QUANTAURA_RUNTIME_PACKAGES[@]}")
+  case "${1:-}" in
+    run) ;;
+    test) want+=("${QUANTAURA_TEST_PACKAGES[@]}") ;;
+    *) echo "quantaura_install_deps: expected 'run' or 'test', got '${1:-}'" >&2; return 2 ;;
+  esac
   local missing=()
-  for p in "${QUANTAURA_PACKAGES[@]}"; do
+  for p in "${want[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
+  if [ -n "${QUANTAURA_SETUP_DRY_RUN:-}" ]; then
+    echo "Would install: ${missing[*]:-nothing}"
+    exit 0
+  fi
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing missing packages: ${missing[*]}"
   local sudo=""
