@@ -254,7 +254,9 @@ void SchMainWindow::about()
                                       "\n"
                                       "Entstanden als Projekt einer Vorlesung an der Universität.\n"
                                       "Betreuung: die Dozenten der Vorlesung\n"
-                                      "Fachbereich Physik"));
+                                      "Fachbereich Physik\n"
+                                      "\n"
+                                      "Version " QUANTAURA_VERSION));
 }
 
 void SchMainWindow::aboutQt()

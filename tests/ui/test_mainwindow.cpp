@@ -138,6 +138,7 @@ private slots:
         QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
         QCOMPARE(title, QString("Quantaura"));
         QVERIFY(text.contains(QString::fromUtf8("Schrödinger")));
+        QVERIFY(text.endsWith(QStringLiteral("\n\nVersion " QUANTAURA_VERSION)));
         title.clear();
         answerNextBox(title, text, Qt::Key_Escape);
         action(w, "About &Qt")->trigger();
