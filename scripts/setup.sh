@@ -9,7 +9,7 @@ set -euo pipefail
 # Compiling the program and rendering its icons.
 QUANTAURA_BUILD_PACKAGES=(g++ cmake make qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev librsvg2-bin)
 # Loaded by the program at run time without being linked (the package's Depends carry the same).
-QUANTAURA_RUNTIME_PACKAGES=(qt6-qpa-plugins)
+QUANTAURA_RUNTIME_PACKAGES=(qt6-qpa-plugins qt6-translations-l10n)
 # Only for ./test.sh: test and benchmark frameworks, the desktop-file and AppStream validators,
 # and what cpack needs for the package check.
 QUANTAURA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file)

@@ -1,4 +1,5 @@
 #include "schmainwindow.h"
+#include "toolkittranslation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -7,6 +8,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    installToolkitTranslation(app);
     QApplication::setApplicationVersion(QStringLiteral(QUANTAURA_VERSION));
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quantaura.Quantaura"));
