@@ -6,19 +6,48 @@
 #include "schefview.h"
 #include "wavepacket.h"
 #include "window.h"
+#include "windowplacement.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QPushButton>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 
 namespace {
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb White = qRgb(255, 255, 255);
+const int SideGap = 10; // pixels between the main window and a side window
+
+// One step of the potential's history: the whole potential before and after the change.
+class PotentialChange : public QUndoCommand
+{
+public:
+    using Apply = std::function<void(const std::vector<double> &)>;
+    PotentialChange(Apply apply, std::vector<double> before, std::vector<double> after, const QString &what)
+        : QUndoCommand(what), apply(std::move(apply)), before(std::move(before)), after(std::move(after))
+    {
+    }
+    void undo() override { apply(before); }
+    void redo() override
+    {
+        if (done) // pushed after the change was made: the first redo has nothing to do
+            apply(after);
+        done = true;
+    }
+
+private:
+    Apply apply;
+    std::vector<double> before;
+    std::vector<double> after;
+    bool done = false;
+};
 } // namespace
 
 SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton, QPushButton *streuButton)
@@ -29,6 +58,8 @@ SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &SchDrawingSurface::paintEvolution);
     propagator = std::make_unique<Propagator>(pot.data(), psi.data(), N);
+    undoStack = new QUndoStack(this);
+    undoStack->setUndoLimit(HistoryLimit);
     setMinimumSize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel from the image
 }
@@ -148,12 +179,63 @@ void SchDrawingSurface::refresh()
 
 void SchDrawingSurface::applyPen(int i, double v)
 {
+    beginStroke();
     if (running)
         clearView();
     drawPotential(pot.data(), Black);
     PotentialPen::apply(pot.data(), N, PotentialPen::Kind(pen), i, v, penRange, lastIndex);
     drawPotential(pot.data(), White);
     update();
+}
+
+// ---- history ----------------------------------------------------------------------------------
+
+void SchDrawingSurface::beginStroke()
+{
+    if (strokeOpen)
+        return;
+    strokeStart = pot;
+    strokeOpen = true;
+}
+
+void SchDrawingSurface::finishStroke()
+{
+    if (!strokeOpen)
+        return;
+    strokeOpen = false;
+    recordChange(strokeStart, QStringLiteral("Zeichnen"));
+}
+
+void SchDrawingSurface::recordChange(const std::vector<double> &before, const QString &what)
+{
+    // Bit for bit: a change that left every sample as it was is no step.
+    if (std::memcmp(before.data(), pot.data(), N * sizeof(double)) == 0)
+        return;
+    auto apply = [this](const std::vector<double> &samples) {
+        std::copy(samples.begin(), samples.end(), pot.begin());
+        refresh();
+    };
+    undoStack->push(new PotentialChange(apply, before, pot, what));
+}
+
+void SchDrawingSurface::undo()
+{
+    finishStroke();
+    undoStack->undo();
+}
+
+void SchDrawingSurface::redo()
+{
+    finishStroke();
+    undoStack->redo();
+}
+
+void SchDrawingSurface::smoothStretch(int from, int to)
+{
+    finishStroke();
+    const std::vector<double> before = pot;
+    smoother.smooth(pot.data(), from, to, flevel);
+    recordChange(before, QStringLiteral("Glätten"));
 }
 
 // ---- slots ------------------------------------------------------------------------------------
@@ -165,16 +247,28 @@ double *SchDrawingSurface::getPot()
 
 void SchDrawingSurface::setPot(double *samples)
 {
+    replacePot(samples, QStringLiteral("Potential ersetzen"));
+}
+
+void SchDrawingSurface::replacePot(const double *samples, const QString &what)
+{
     if (!samples)
         return;
+    finishStroke();
+    const std::vector<double> before = pot;
     std::copy(samples, samples + N, pot.begin());
+    recordChange(before, what);
     refresh();
 }
 
 void SchDrawingSurface::clear()
 {
-    if (drawingMode() == PotentialMode)
+    if (drawingMode() == PotentialMode) {
+        finishStroke();
+        const std::vector<double> before = pot;
         std::fill(pot.begin(), pot.end(), 0.0);
+        recordChange(before, QStringLiteral("Clear"));
+    }
     refresh();
 }
 
@@ -296,6 +390,8 @@ void SchDrawingSurface::startStreu(bool on)
         return;
     }
     streuWindow = std::make_unique<Window>();
+    // Placed before the potential arrives, since its plot then opens beside it.
+    WindowPlacement::placeBeside(streuWindow.get(), window(), SideGap, WindowPlacement::WithoutFrames::Keep);
     if (!streuWindow->setPotential(pot.data(), N)) {
         streuWindow->show();
         return;
@@ -312,6 +408,7 @@ void SchDrawingSurface::startEigen(bool on)
     if (on) {
         // The window copies the potential now; later edits do not reach it.
         efView = std::make_unique<SchEFView>(pot.data());
+        WindowPlacement::placeBeside(efView.get(), window(), SideGap, WindowPlacement::WithoutFrames::Beside);
         efView->show();
     } else {
         efView.reset();
@@ -368,6 +465,7 @@ void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
 
 void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
 {
+    finishStroke(); // whichever button ends it
     if (!(mode & SelectionBit) || !dragging || e->button() != Qt::LeftButton)
         return;
     drawSelection(selection);
@@ -376,7 +474,7 @@ void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
     const int to = gridIndexAt(std::max(selection.left(), selection.right()));
     // A selection finished in packet mode changes nothing.
     if (drawingMode() == PotentialMode && (smoothFlags & 1))
-        smoother.smooth(pot.data(), from, to, flevel);
+        smoothStretch(from, to);
     refresh();
     dragging = false;
 }

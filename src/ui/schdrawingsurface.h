@@ -14,6 +14,7 @@
 class Propagator;
 class QPushButton;
 class QTimer;
+class QUndoStack;
 class SchEFView;
 class Window;
 
@@ -47,6 +48,14 @@ public:
     Window *scatteringWindow() const { return streuWindow.get(); }
     SchEFView *eigenWindow() const { return efView.get(); }
 
+    // Every change of the potential is one step of this bounded history: a pen stroke from press
+    // to release, Clear, a smoothing and every replacement (setPot, replacePot). Its clean state
+    // is the potential last opened, saved or begun anew.
+    QUndoStack *history() const { return undoStack; }
+    static constexpr int HistoryLimit = 100;
+    // setPot with the name under which the change appears in the history.
+    void replacePot(const double *samples, const QString &what);
+
     // Composes one frame of the wave function standing on the potential V (null: on the middle
     // row) into the backing image and asks for a repaint.
     void drawEvolution(const std::complex<double> *wave, const double *V);
@@ -74,6 +83,9 @@ public slots:
     void paintEvolution();
     double *getPot();
     void setPot(double *samples);
+    // A stroke still held by the mouse is finished first, so it is one step of its own.
+    void undo();
+    void redo();
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
@@ -91,6 +103,10 @@ private:
     void drawPotential(const double *A, QRgb colour);
     void applyPen(int i, double v);
     void rebuildPacket();
+    void beginStroke();
+    void finishStroke();
+    void recordChange(const std::vector<double> &before, const QString &what);
+    void smoothStretch(int from, int to);
 
     int viewWidth = 10;
     int viewHeight = 10;
@@ -123,6 +139,9 @@ private:
     int curIndex = 0;
     int lastIndex = -1;
     QTimer *timer;
+    QUndoStack *undoStack;
+    std::vector<double> strokeStart; // the potential before the pen stroke in progress
+    bool strokeOpen = false;
 };
 
 #endif

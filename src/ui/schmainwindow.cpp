@@ -1,5 +1,6 @@
 #include "schmainwindow.h"
 
+#include "controlhelp.h"
 #include "editableslider.h"
 #include "potentialfile.h"
 #include "schdrawingsurface.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <array>
@@ -67,11 +69,18 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     file->addAction(QIcon(QPixmap(saveIcon)), QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
                     this, &SchMainWindow::save);
     file->addSeparator();
-    file->addAction(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), qApp, &QCoreApplication::quit);
+    // Through closeEvent, which asks before a changed potential is lost, and then quits.
+    file->addAction(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
+    QMenu *edit = new QMenu(QStringLiteral("&Bearbeiten"), this);
+    QAction *undo = edit->addAction(QStringLiteral("&Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction *redo = edit->addAction(QStringLiteral("&Wiederherstellen"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     QMenu *help = new QMenu(QStringLiteral("&Help"), this);
     help->addAction(QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_H), this, &SchMainWindow::about);
     help->addAction(QStringLiteral("About &Qt"), this, &SchMainWindow::aboutQt);
+    help->addSeparator();
+    help->addAction(addWhatsThisKey(this));
     menu->addMenu(file);
+    menu->addMenu(edit);
     menu->addSeparator();
     menu->addMenu(help);
     statusBar();
@@ -188,14 +197,82 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     connect(streuButton, &QPushButton::toggled, surface, &SchDrawingSurface::startStreu);
     connect(eigenButton, &QPushButton::toggled, surface, &SchDrawingSurface::startEigen);
 
+    // The history of the potential behind the edit menu; the items name the step they act on.
+    QUndoStack *history = surface->history();
+    connect(undo, &QAction::triggered, surface, &SchDrawingSurface::undo);
+    connect(redo, &QAction::triggered, surface, &SchDrawingSurface::redo);
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    auto naming = [](QAction *a, const QString &base) {
+        return [a, base](const QString &step) { a->setText(step.isEmpty() ? base : base + QStringLiteral(": ") + step); };
+    };
+    connect(history, &QUndoStack::undoTextChanged, undo, naming(undo, undo->text()));
+    connect(history, &QUndoStack::redoTextChanged, redo, naming(redo, redo->text()));
+
+    // Help in place: what each control does, and in which unit.
+    const QString potUnit = QStringLiteral("Eine Pixelzeile = 0.0001 ħ²/(m·Δx²), die Mittellinie ist 0.");
+    describeControl(penP, QStringLiteral("Stift Gerade"),
+                    QStringLiteral("Stift „Gerade“: verbindet den zuletzt gezeichneten Punkt geradlinig mit dem Mauspunkt."),
+                    potUnit);
+    describeControl(penV, QStringLiteral("Stift Zelt"),
+                    QStringLiteral("Stift „Zelt“: setzt das Potential am Mauspunkt auf dessen Höhe und verbindet es nach beiden "
+                                   "Seiten geradlinig mit dem Potential am Rand der Stiftbreite."),
+                    potUnit);
+    describeControl(penH, QStringLiteral("Stift Plateau"),
+                    QStringLiteral("Stift „Plateau“: setzt das Potential über die ganze Stiftbreite auf die Höhe des Mauspunkts."),
+                    potUnit);
+    penRangeS->describe(QStringLiteral("Stiftbreite"),
+                        QStringLiteral("Stiftbreite: so viele Gitterpunkte (von 1024) reichen Zelt und Plateau nach jeder Seite, 10 bis 1100."));
+    describeControl(potButton, QStringLiteral("Modus Potential"),
+                    QStringLiteral("Modus „Pot“: mit der linken Maustaste das Potential zeichnen."), potUnit);
+    describeControl(packButton, QStringLiteral("Modus Paket"),
+                    QStringLiteral("Modus „Pack“: ein Klick oberhalb der Mittellinie setzt dort ein Gaußsches Wellenpaket; "
+                                   "die Höhe des Klicks bestimmt seine Amplitude."));
+    describeControl(clearButton, QStringLiteral("Potential löschen"),
+                    QStringLiteral("Setzt im Modus „Pot“ das ganze Potential auf 0 (rückgängig mit Strg+Z)."));
+    describeControl(fourierButton, QStringLiteral("Glätten"),
+                    QStringLiteral("Glätten: ein mit der Maus aufgezogenes Rechteck glättet das Potential in seinem Bereich "
+                                   "(Tiefpass im Fourierraum, mit der Umgebung verbunden)."));
+    smoothS->describe(QStringLiteral("Glättungsstärke"),
+                      QStringLiteral("Stärke der Glättung, 10 bis 100: je größer, desto stärker werden hohe Frequenzen gedämpft."));
+    dxS->describe(QStringLiteral("Paketbreite"),
+                  QStringLiteral("Breite des Wellenpakets, 40 bis 500: die Standardabweichung von |ψ|² ist halb so viele Gitterpunkte."));
+    pS->describe(QStringLiteral("Impuls"),
+                 QStringLiteral("Mittlerer Impuls des Pakets, positiv nach rechts. Er ändert sich in Schritten von 10: "
+                                "Wert/10 (ganzzahlig) ist ħk in Einheiten von ħ/(512·Δx)."));
+    dpS->describe(QStringLiteral("Impulsunschärfe"),
+                  QStringLiteral("Verbreitert die Impulsverteilung des Pakets (1 bis 100) durch eine quadratische Phase."));
+    zS->describe(QStringLiteral("Vorlauf"),
+                 QStringLiteral("Baut das Paket neu und rechnet es so viele Zeitschritte zu dt = 50 m·Δx²/ħ voraus "
+                                "(negative Werte: keine Schritte)."));
+    describeControl(startButton, QStringLiteral("Start"),
+                    QStringLiteral("Startet und hält die Zeitentwicklung: je Bild ein Crank-Nicolson-Schritt zu dt = 50 m·Δx²/ħ."),
+                    QStringLiteral("Das Potential lässt sich auch während des Laufs zeichnen."));
+    describeControl(streuButton, QStringLiteral("Streuung"),
+                    QStringLiteral("Öffnet die Streurechnung einer ebenen Welle an einer Kopie des Potentials (dort ×1000)."));
+    describeControl(eigenButton, QStringLiteral("Eigenfunktionen"),
+                    QStringLiteral("Öffnet die gebundenen Zustände einer Kopie des Potentials; Energien in Pixelzeilen, "
+                                   "1 = 0.0001 ħ²/(m·Δx²)."));
+    describeControl(surface, QStringLiteral("Zeichenfläche"),
+                    QStringLiteral("Zeichenfläche: das Potential (weiß) oder das Wellenpaket (Farbe = Phase, Höhe = Betrag)."),
+                    potUnit);
+
     setMinimumSize(150, 80);
+}
+
+bool SchMainWindow::potentialModified() const
+{
+    return !surface->history()->isClean();
 }
 
 void SchMainWindow::news()
 {
     // A new, empty potential whatever the drawing mode.
     std::array<double, SchDrawingSurface::N> zero{};
-    surface->setPot(zero.data());
+    surface->replacePot(zero.data(), QStringLiteral("Neu"));
+    surface->history()->setClean();
 }
 
 namespace {
@@ -211,7 +288,8 @@ void SchMainWindow::open()
     std::array<double, PotentialFile::Samples> samples{};
     switch (PotentialFile::read(name, samples.data())) {
     case PotentialFile::ReadStatus::Ok:
-        surface->setPot(samples.data());
+        surface->replacePot(samples.data(), QStringLiteral("Öffnen"));
+        surface->history()->setClean();
         break;
     case PotentialFile::ReadStatus::NotFound:
         QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("File does not exist !"));
@@ -241,7 +319,9 @@ void SchMainWindow::save()
     }
     // Written through a temporary file: on failure the old file is still there.
     bool openFailed = false;
-    if (!PotentialFile::write(name, surface->getPot(), &openFailed))
+    if (PotentialFile::write(name, surface->getPot(), &openFailed))
+        surface->history()->setClean();
+    else
         QMessageBox::warning(this, QStringLiteral("Quantaura"),
                              openFailed ? QStringLiteral("Could not open file !") : QStringLiteral("Could not write file !"));
 }
@@ -266,6 +346,18 @@ void SchMainWindow::aboutQt()
 
 void SchMainWindow::closeEvent(QCloseEvent *e)
 {
+    if (potentialModified()) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Quantaura"),
+                        QStringLiteral("Das Potential wurde geändert. Trotzdem beenden?"), QMessageBox::Yes | QMessageBox::No,
+                        this);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) {
+            e->ignore();
+            return;
+        }
+    }
     // The main window is the program: closing it ends the program even while the
     // eigenfunction or scattering windows are still open.
     QMainWindow::closeEvent(e);

@@ -27,6 +27,8 @@ public:
     EditableSlider *pSlider() const { return pS; }
     EditableSlider *dpSlider() const { return dpS; }
     EditableSlider *zSlider() const { return zS; }
+    // The potential differs from the one last opened, saved or begun with New.
+    bool potentialModified() const;
 
     // The file dialogs of open() and save(), replaceable so that tests never open one.
     // Arguments: parent, caption, preset name or directory, filter.
@@ -47,6 +49,7 @@ public slots:
     void news();
 
 protected:
+    // Asks before a changed potential is discarded.
     void closeEvent(QCloseEvent *e) override;
 
 private:

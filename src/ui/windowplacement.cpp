@@ -1,0 +1,72 @@
+#include "windowplacement.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace WindowPlacement {
+
+QMargins frameMargins(const QWidget *w)
+{
+    if (!w || !w->isVisible())
+        return {};
+    const QRect inner = w->geometry();
+    const QRect outer = w->frameGeometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int gap, const QVector<QRect> &taken)
+{
+    const int right = screen.right() + 1 - frame.width();
+    const int bottom = screen.bottom() + 1 - frame.height();
+    const QPoint candidates[] = {{anchor.right() + 1 + gap, anchor.top()},
+                                 {anchor.left() - gap - frame.width(), anchor.top()},
+                                 {anchor.left(), anchor.bottom() + 1 + gap},
+                                 {anchor.left(), anchor.top() - gap - frame.height()},
+                                 {right, screen.top()},
+                                 {right, bottom},
+                                 {screen.left(), screen.top()},
+                                 {screen.left(), bottom}};
+    for (const QPoint &c : candidates) {
+        const QRect r(c, frame);
+        if (screen.contains(r) && std::none_of(taken.begin(), taken.end(), [&](const QRect &t) { return t.intersects(r); }))
+            return c;
+    }
+    return {std::max(std::min(candidates[0].x(), right), screen.left()), std::max(bottom, screen.top())};
+}
+
+void placeBeside(QWidget *w, const QWidget *anchor, int gap, WithoutFrames withoutFrames)
+{
+    if (!w || !anchor)
+        return;
+    QMargins m;
+    QVector<QRect> taken;
+    for (const QWidget *t : QApplication::topLevelWidgets()) {
+        if (t == w || !t->isVisible() || !t->isWindow() || t->windowType() == Qt::ToolTip)
+            continue;
+        taken.append(t->frameGeometry());
+        if (m.isNull())
+            m = frameMargins(t);
+    }
+    // The client area is placed, not the frame: before a window is shown the toolkit cannot
+    // know its frame, and a frame position then ends up as a client position anyway.
+    const QRect anchorFrame = anchor->isVisible() ? anchor->frameGeometry() : anchor->geometry().marginsAdded(m);
+    const QPoint inside(m.left(), m.top());
+    if (m.isNull() && withoutFrames != WithoutFrames::Beside) {
+        if (withoutFrames == WithoutFrames::RightOf)
+            w->setGeometry(QRect(QPoint(anchorFrame.right() + 1 + gap, anchorFrame.top()), w->size()));
+        return;
+    }
+    if (!anchor->isVisible())
+        taken.append(anchorFrame);
+    const QScreen *screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QPoint frame = beside(anchorFrame, w->size().grownBy(m), screen->availableGeometry(), gap, taken);
+    w->setGeometry(QRect(frame + inside, w->size()));
+}
+
+} // namespace WindowPlacement
