@@ -1,5 +1,7 @@
 #include "editableslider.h"
 
+#include "controlhelp.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +34,14 @@ EditableSlider::EditableSlider(int minValue, int maxValue, int pageStep, int val
 
     connect(sliderWidget, &QSlider::valueChanged, this, qOverload<int>(&EditableSlider::valChanged));
     connect(entryWidget, &QLineEdit::returnPressed, this, qOverload<>(&EditableSlider::valChanged));
+}
+
+void EditableSlider::describe(const QString &name, const QString &tip, const QString &more)
+{
+    describeControl(this, name, tip, more);
+    describeControl(sliderWidget, name, tip, more);
+    describeControl(entryWidget, name + QStringLiteral(" (Eingabe)"),
+                    tip + QStringLiteral(" Zahl eintippen und mit Eingabetaste übernehmen."), more);
 }
 
 void EditableSlider::setEnabled(bool on)

@@ -20,6 +20,10 @@ public:
     QLineEdit *entry() const { return entryWidget; }
     QLabel *caption() const { return captionWidget; }
 
+    // Names the control for screen readers and gives slider and entry a tooltip and a
+    // What's This text (see describeControl).
+    void describe(const QString &name, const QString &tip, const QString &more = QString());
+
 public slots:
     // Greys out slider and entry only; the caption stays readable.
     void setEnabled(bool on);

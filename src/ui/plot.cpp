@@ -1,5 +1,8 @@
 #include "plot.h"
 
+#include "controlhelp.h"
+#include "windowplacement.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPaintEvent>
@@ -46,6 +49,16 @@ QString shortest(double v)
     return QString::number(v, 'g', 6);
 }
 
+// A black image covering `size` logical pixels at the device pixel ratio `dpr`: drawn with
+// logical coordinates, its cosmetic lines are one device pixel thin and its text is sharp.
+QImage blackImage(QSize size, qreal dpr)
+{
+    QImage img((QSizeF(size) * dpr).toSize(), QImage::Format_RGB32);
+    img.setDevicePixelRatio(dpr);
+    img.fill(Qt::black);
+    return img;
+}
+
 } // namespace
 
 Plot::Plot(QWidget *parent, const char *name, int maxEnergy)
@@ -54,6 +67,9 @@ Plot::Plot(QWidget *parent, const char *name, int maxEnergy)
     if (name)
         setObjectName(QString::fromUtf8(name));
     setGeometry(610, 0, 500, 500);
+    // 10 pixels right of the scattering window's frame, however wide that window is.
+    if (parent)
+        WindowPlacement::placeBeside(this, parent->window(), 10, WindowPlacement::WithoutFrames::RightOf);
     setWindowTitle("Streuamplituden");
     setAttribute(Qt::WA_OpaquePaintEvent); // the frame image covers every pixel, black underneath
     setAttribute(Qt::WA_QuitOnClose, false); // a side window must not keep the program running
@@ -91,6 +107,11 @@ Plot::Plot(QWidget *parent, const char *name, int maxEnergy)
                        static_cast<QWidget *>(energyReadout), static_cast<QWidget *>(tReadout),
                        static_cast<QWidget *>(rReadout)})
         w->setAutoFillBackground(true);
+
+    describeControl(markerSlider, QStringLiteral("Energiemarke"),
+                    QStringLiteral("Setzt die blaue Marke auf eine Energie zwischen 0 und dem Energiemaximum (1000 Schritte) "
+                                   "und zeigt dort R und T. Energien wie im Streufenster, ×1000 gegenüber der Zeichenfläche."));
+    addWhatsThisKey(this);
 
     this->maxEnergy = usableMaximum(maxEnergy);
     curveBuffer.reserve(capacity);
@@ -268,7 +289,7 @@ void Plot::xorMarker(double energy)
 {
     QPainter p(&frameImage);
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.setPen(QPen(QColor(0, 0, 255), 1));
+    p.setPen(QPen(QColor(0, 0, 255), 0));
     const int x = truncated(xScale * energy + marginX);
     p.drawLine(x, areaHeight - marginY, x, marginY);
 }
@@ -285,11 +306,11 @@ void Plot::drawGrid()
         gridImage = QImage();
         return;
     }
-    gridImage = QImage(W, H, QImage::Format_RGB32);
-    gridImage.fill(Qt::black);
+    gridImage = blackImage(size(), devicePixelRatioF());
     QPainter p(&gridImage);
-    const QPen gridPen(Qt::gray, 1, Qt::DotLine);
-    const QPen textPen(Qt::white, 1, Qt::SolidLine);
+    // Cosmetic pens: one device pixel wide at any scale.
+    const QPen gridPen(Qt::gray, 0, Qt::DotLine);
+    const QPen textPen(Qt::white, 0, Qt::SolidLine);
     const int mx = marginX;
     const int my = marginY;
     const int u = panelHeight;
@@ -336,16 +357,16 @@ void Plot::drawGrid()
     turn.translate(W / 2, H / 2);
     turn.rotate(-90);
     p.setWorldTransform(turn);
-    p.setPen(QPen(Qt::red, 1));
+    p.setPen(QPen(Qt::red, 0));
     p.drawText(QRect(0, 5 - W / 2, u + g, 20), Qt::AlignCenter, "Reflektion R(E)");
-    p.setPen(QPen(Qt::green, 1));
+    p.setPen(QPen(Qt::green, 0));
     p.drawText(QRect(-(u + g), 5 - W / 2, u + g, 20), Qt::AlignCenter, "Transmission T(E)");
 }
 
 void Plot::drawCurves(QPainter &p)
 {
     auto curve = [&](const std::vector<double> &values, bool lowerPanel, const QColor &colour) {
-        p.setPen(QPen(colour, 1));
+        p.setPen(QPen(colour, 0));
         curveBuffer.clear();
         auto flush = [&] {
             if (curveBuffer.size() >= 2)
@@ -367,9 +388,14 @@ void Plot::drawCurves(QPainter &p)
     curve(rValues, false, Qt::red);
 }
 
+bool Plot::fitsWidget(const QImage &img) const
+{
+    return img.devicePixelRatio() == devicePixelRatioF() && img.deviceIndependentSize().toSize() == size();
+}
+
 void Plot::rebuildFrame()
 {
-    if (gridDirty || gridImage.size() != size())
+    if (gridDirty || !fitsWidget(gridImage))
         drawGrid();
     frameImage = gridImage.copy();
     frameDirty = false;
@@ -382,15 +408,15 @@ void Plot::rebuildFrame()
     showMarker(markerSlider->value());
 }
 
-void Plot::paintEvent(QPaintEvent *e)
+void Plot::paintEvent(QPaintEvent *)
 {
-    if (frameDirty || frameImage.size() != size())
+    if (frameDirty || !fitsWidget(frameImage))
         rebuildFrame();
     QPainter p(this);
     if (frameImage.isNull())
         p.fillRect(rect(), Qt::black);
     else
-        p.drawImage(e->rect().topLeft(), frameImage, e->rect());
+        p.drawImage(QPoint(0, 0), frameImage);
 }
 
 void Plot::resizeEvent(QResizeEvent *e)

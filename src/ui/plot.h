@@ -19,7 +19,7 @@ class QVBoxLayout;
 // Window of its own that plots R(E) (upper panel, red) and T(E) (lower panel, green) against the
 // energy, with a marker slider and read-outs of the stored values at the marker.
 // The static grid lives in `gridImage`; `frameImage` is the grid plus curves plus the XOR marker,
-// and paintEvent only copies it. Points are stored by addPoint and appear with the next repaint.
+// and paintEvent only copies it. Both images are kept at the device pixel ratio. Points are stored by addPoint and appear with the next repaint.
 class Plot : public QWidget, public ScatterSink
 {
     Q_OBJECT
@@ -58,6 +58,7 @@ private:
     void computeLayout();
     void drawGrid();
     void rebuildFrame();
+    bool fitsWidget(const QImage &img) const;
     void drawCurves(QPainter &p);
     void showMarker(int v);
     void updateReadouts();

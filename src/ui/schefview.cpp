@@ -1,5 +1,6 @@
 #include "schefview.h"
 
+#include "controlhelp.h"
 #include "eigensolver.h"
 
 #include <QComboBox>
@@ -43,10 +44,14 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent) : QWidget(parent
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
+    setAttribute(Qt::WA_OpaquePaintEvent); // the backing image covers every pixel
 
     pot.assign(N, 0.0);
 
     auto *label = new QLabel(QStringLiteral("Eigenfunktion"), this);
+    QPalette white = label->palette(); // the window's black would reach the text too
+    white.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(white);
     slider = new QSlider(Qt::Horizontal, this);
     slider->setObjectName(QStringLiteral("Eigen"));
     slider->setRange(0, 100);
@@ -104,6 +109,17 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent) : QWidget(parent
             curve[j] = e + psi[j];
     }
 
+    const QString unit = QStringLiteral("Energien in Pixelzeilen der Zeichenfläche: 1 = 0.0001 ħ²/(m·Δx²).");
+    describeControl(slider, QStringLiteral("Eigenfunktion"),
+                    QStringLiteral("Wählt eine Eigenfunktion nach ihrer Nummer, 0 ist der Grundzustand."), unit);
+    describeControl(edit, QStringLiteral("Nummer der Eigenfunktion"),
+                    QStringLiteral("Nummer der gezeigten Eigenfunktion zum Eintippen, 0 ist der Grundzustand."), unit);
+    describeControl(countBox, QStringLiteral("Anzahl"),
+                    QStringLiteral("Zeigt die untersten 1, 3, 5, 10 oder alle Eigenfunktionen zusammen."), unit);
+    describeControl(toggle, QStringLiteral("Eigenwerte anzeigen"),
+                    QStringLiteral("Zeichnet alle Eigenwerte als punktierte Linien."), unit);
+    addWhatsThisKey(this);
+
     computeRanges();
     resize(800, 600);
 }
@@ -153,7 +169,21 @@ void SchEFView::computeRanges()
 
 void SchEFView::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
+    const qreal dpr = devicePixelRatioF();
+    if (viewDirty || view.devicePixelRatio() != dpr || view.deviceIndependentSize().toSize() != size())
+        compose();
+    QPainter(this).drawImage(QPoint(0, 0), view);
+}
+
+void SchEFView::compose()
+{
+    // At the device pixel ratio, so that cosmetic lines are one device pixel thin and text sharp.
+    const qreal dpr = devicePixelRatioF();
+    view = QImage((QSizeF(size()) * dpr).toSize(), QImage::Format_RGB32);
+    view.setDevicePixelRatio(dpr);
+    view.fill(Qt::black);
+    viewDirty = false;
+    QPainter p(&view);
     // The axis ranges were computed once at construction: potential and curves never change.
     if (showLevels)
         drawLevels(p);
@@ -174,7 +204,7 @@ void SchEFView::resizeEvent(QResizeEvent *e)
 
 void SchEFView::drawLevels(QPainter &p)
 {
-    p.setPen(QPen(Qt::gray, 1, Qt::DotLine));
+    p.setPen(QPen(Qt::gray, 0, Qt::DotLine));
     const int right = width() - Border;
     for (int k = 0; k < eigenCount; ++k) {
         const int y = rowOf(eigenValues[k]);
@@ -186,9 +216,10 @@ void SchEFView::drawFrame(QPainter &p)
 {
     const int w = width();
     const int h = height();
-    p.setPen(Qt::white);
+    p.setPen(QPen(Qt::white, 0));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(Margin, Margin, w - 70, h - 70);
+    // pw by ph pixels, corners included (an outline of QRect(x, y, w, h) covers w + 1 by h + 1).
+    p.drawRect(Margin, Margin, w - 70 - 1, h - 70 - 1);
     p.drawText(2, 58, QString::asprintf("%.2f", eMax));
     p.drawText(2, h - 18, QString::asprintf("%.2f", eMin));
     if (eMin < 0.0 && eMax > 0.0) {
@@ -199,7 +230,7 @@ void SchEFView::drawFrame(QPainter &p)
     QPolygon line(N);
     for (int j = 0; j < N; ++j)
         line.setPoint(j, columnOf(j), rowOf(pot[j]));
-    p.setPen(Qt::green);
+    p.setPen(QPen(Qt::green, 0));
     p.drawPolyline(line);
 }
 
@@ -207,10 +238,10 @@ void SchEFView::drawCurve(QPainter &p, int k)
 {
     const double e = eigenValues[k];
     const int y = rowOf(e);
-    p.setPen(Qt::gray);
+    p.setPen(QPen(Qt::gray, 0));
     p.drawLine(Margin, y, width() - Border, y);
     if (singleMode) {
-        p.setPen(Qt::white);
+        p.setPen(QPen(Qt::white, 0));
         p.drawText(2, y + 3, QString::asprintf("%.2f", e));
     }
     const double *curve = &curves[static_cast<std::size_t>(k) * N];
@@ -218,12 +249,13 @@ void SchEFView::drawCurve(QPainter &p, int k)
     for (int j = 0; j < N; ++j)
         line.setPoint(j, columnOf(j), rowOf(curve[j]));
     const int q = (255 * k) / eigenCount;
-    p.setPen(QColor(255 - q, 100, q));
+    p.setPen(QPen(QColor(255 - q, 100, q), 0));
     p.drawPolyline(line);
 }
 
 void SchEFView::redraw()
 {
+    viewDirty = true;
     repaint(0, 0, width(), height());
 }
 

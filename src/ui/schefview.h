@@ -1,6 +1,7 @@
 #ifndef QUANTAURA_SCHEFVIEW_H
 #define QUANTAURA_SCHEFVIEW_H
 
+#include <QImage>
 #include <QWidget>
 
 #include <memory>
@@ -15,6 +16,7 @@ class QSlider;
 // Top-level window "Schroedinger Eigenfunktionen": the potential (green) and the bound states,
 // each eigenfunction drawn about the level line of its own eigenvalue. Everything is computed
 // once, from a copy of the potential taken at construction; later edits do not reach it.
+// Everything is drawn into a backing image that paintEvent copies.
 // One unit on the energy axis is one pixel row of the drawing surface (potential x 10000).
 class SchEFView : public QWidget
 {
@@ -52,6 +54,7 @@ private:
     void drawFrame(QPainter &p);
     void drawCurve(QPainter &p, int k);
     void redraw();
+    void compose();
 
     std::vector<double> pot;         // surface potential x 10000
     std::vector<double> curves;      // eigenCount rows of 1024: eigenvalue + eigenfunction
@@ -71,6 +74,8 @@ private:
     double eMax = 0.0;
     double xRange = 1023.0;
     double eRange = 0.0;
+    QImage view; // the picture, at the device pixel ratio; paintEvent copies it
+    bool viewDirty = true;
 };
 
 #endif

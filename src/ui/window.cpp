@@ -1,15 +1,20 @@
 #include "window.h"
 
+#include "controlhelp.h"
 #include "plot.h"
 #include "scattersolver.h"
 #include "scattersweep.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -63,12 +68,17 @@ QSlider *makeSlider(Qt::Orientation o, int minimum, int maximum, int value, cons
     return slider;
 }
 
+// Wide enough that the handle travels at least `travel` pixels in the current style.
+void ensureTravel(QSlider *slider, int travel)
+{
+    slider->setMinimumWidth(travel + slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider) + 4);
+}
+
 } // namespace
 
 Window::Window(QWidget *parent)
     : QWidget(parent), scaledPot(sampleCount, 0.0), rawPot(sampleCount, 0.0)
 {
-    setGeometry(0, 0, 600, 500);
     setWindowTitle("Streuung einer ebenen Welle");
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent fills the whole window black first
     setAttribute(Qt::WA_QuitOnClose, false); // a side window must not keep the program running
@@ -114,6 +124,32 @@ Window::Window(QWidget *parent)
     labelRow->addWidget(energyValue, 2);
     sliderRow->addStretch(10);
     labelRow->addStretch(10);
+
+    // Width and scale need room to be set with the mouse: 0.002 is one step in 500 of 100000.
+    ensureTravel(widthSlider, 160);
+    ensureTravel(scaleSlider, 160);
+    // Room for the longer values from the start, so the window need not grow when they appear.
+    for (QLabel *value : {widthValue, scaleValue})
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("0.0000000")) + 2 * value->frameWidth() + 4);
+    ensurePolished(); // the controls' sizes in their final style and font
+    setGeometry(0, 0, std::max(600, minimumSizeHint().width()), 500);
+
+    describeControl(helpButton, QStringLiteral("Hilfe"), QStringLiteral("Zeigt die Kurzanleitung."));
+    describeControl(calcButton, QStringLiteral("Berechnen"),
+                    QStringLiteral("Berechnet Reflexion R(E) und Transmission T(E) für etwa 2000 Energien bis zum "
+                                   "Energiemaximum und zeichnet sie im Fenster „Streuamplituden“."));
+    describeControl(widthSlider, QStringLiteral("Potentialbreite"),
+                    QStringLiteral("Breitenfaktor c = Wert × 0.00001 in ψ'' = −c·(E − V)·ψ (200 ergibt 0.002, die Einheiten "
+                                   "der Zeichenfläche). Größeres c wirkt wie ein breiteres Potential."),
+                    QStringLiteral("Sinnvoll sind Werte um 0.002 und kleiner; bei sehr schmalen Potentialen auch größere."));
+    describeControl(scaleSlider, QStringLiteral("Potentialskala"),
+                    QStringLiteral("Höhenfaktor des Potentials in Rechnung und Bild, 0 bis 1000: Faktor = Wert × "
+                                   "Energiemaximum / (1000 · Vmax). Das Potential steht hier ×1000 gegenüber der Zeichenfläche."));
+    describeControl(energySlider, QStringLiteral("Energiemaximum"),
+                    QStringLiteral("Bis zu welcher Energie gerechnet wird: (10 − Wert) × Vmax, also 2 bis 10 × Vmax. "
+                                   "Vmax ist das größte Potential, ×1000 gegenüber der Zeichenfläche."),
+                    QStringLiteral("Skaliert zugleich die Energieachse der Streuamplituden."));
+    addWhatsThisKey(this);
 
     curve.reserve(sampleCount);
 }
@@ -266,7 +302,25 @@ void Window::info()
                          "tionskonstanten über der Energie. Diese Verteilung wird dann im rechten\n" +
                          "Fenster dargestellt. Dort kann man sich mittels eines Energiesliders die\n" +
                          "zugehörigen Werte anzeigen lassen.\n" + "\n" + "Viel Vergnügen mit dem Programm!";
-    QMessageBox::information(this, "Kurzanleitung", text);
+    // A message box would re-wrap these hand-broken lines at its own width: the lines stand as given.
+    QDialog box(this);
+    box.setWindowTitle("Kurzanleitung");
+    auto *icon = new QLabel(&box);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, this).pixmap(32, 32));
+    auto *label = new QLabel(text, &box);
+    label->setObjectName("helpText");
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    auto *grid = new QGridLayout(&box);
+    grid->addWidget(icon, 0, 0, Qt::AlignTop);
+    grid->addWidget(label, 0, 1);
+    grid->addWidget(buttons, 1, 0, 1, 2);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    box.exec();
 }
 
 // ---- drawing ----------------------------------------------------------------------------------
@@ -325,6 +379,14 @@ void Window::drawPotential(QPainter &p)
     for (int i = 1; i < sampleCount; ++i)
         curve.emplace_back(l + int(std::floor(i * xScale)), y(i));
     p.drawPolyline(curve.data(), int(curve.size()));
+}
+
+void Window::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    // Opened before this window, the plot must not end up hidden behind it where they overlap.
+    if (plotWindow && plotWindow->isVisible())
+        plotWindow->raise();
 }
 
 void Window::closeEvent(QCloseEvent *e)

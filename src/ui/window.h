@@ -50,6 +50,7 @@ protected slots:
 
 protected:
     void paintEvent(QPaintEvent *e) override;
+    void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
 private:
