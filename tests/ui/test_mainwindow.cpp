@@ -1,13 +1,17 @@
 #include "editableslider.h"
 #include "plot.h"
+#include "potentialfile.h"
 #include "schdrawingsurface.h"
 #include "schefview.h"
 #include "schmainwindow.h"
+#include "toolkittranslation.h"
 #include "uitestutil.h"
 #include "window.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <cstring>
 
 class TestMainWindow : public QObject
 {
@@ -49,8 +53,9 @@ private slots:
         QCOMPARE(w.objectName(), QString("mainWindow"));
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Schrödinger"));
         QVERIFY(w.statusBar());
-        const QList<QAction *> menus = w.menuBar()->actions(); // File, separator, Help
-        QVERIFY(menus.size() == 3 && menus[0]->text() == "&File" && menus[2]->text() == "&Help");
+        const QList<QAction *> menus = w.menuBar()->actions(); // File, Bearbeiten, separator, Help
+        QVERIFY(menus.size() == 4 && menus[0]->text() == "&File" && menus[1]->text() == "&Bearbeiten" &&
+                menus[3]->text() == "&Help");
 
         const QList<QPair<QString, QString>> names = {{"X", ""}, {"V", ""}, {"-", ""}, {"Pot", "spb1"},
             {"Pack", "spb2"}, {"Clear", "clearB"}, {"Fourier", "fouB"}, {"Start", "d"}, {"Streuung", "k"},
@@ -123,7 +128,8 @@ private slots:
         const QList<QPair<QString, QKeySequence>> keys = {{"&New", QKeySequence(Qt::CTRL | Qt::Key_N)},
             {"&Open", QKeySequence(Qt::CTRL | Qt::Key_O)}, {"&Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
             {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)}, {"&About", QKeySequence(Qt::CTRL | Qt::Key_H)},
-            {"About &Qt", QKeySequence()}};
+            {"About &Qt", QKeySequence()}, {"&Rückgängig", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+            {"&Wiederherstellen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}};
         for (const auto &[text, key] : keys)
             QCOMPARE(action(w, text)->shortcut(), key);
 
@@ -143,6 +149,68 @@ private slots:
         answerNextBox(title, text, Qt::Key_Escape);
         action(w, "About &Qt")->trigger();
         QCOMPARE(title, QString("Quantaura"));
+    }
+
+    void everyChangeIsOneUndoStep()
+    {
+        SchMainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        SchDrawingSurface *s = w.drawingSurface();
+        constexpr int N = SchDrawingSurface::N;
+        auto pot = [s] { return std::vector<double>(s->getPot(), s->getPot() + N); };
+        auto same = [](const std::vector<double> &a, const std::vector<double> &b) {
+            return std::memcmp(a.data(), b.data(), N * sizeof(double)) == 0;  // bit for bit
+        };
+        QTemporaryDir dir;
+        std::vector<double> rough(N);
+        for (int k = 0; k < N; ++k)
+            rough[k] = 0.001 * (k % 7);
+        const QString file = dir.filePath("rough.pot");
+        QVERIFY(PotentialFile::write(file, rough.data()));
+        w.askOpenName = [&file](auto...) { return file; };
+        const QPoint c(s->width() / 2, s->height() / 2);
+        auto drag = [s](QPoint from, QPoint to) {  // press, two moves, release
+            sendMouse(s, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+            sendMouse(s, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+            sendMouse(s, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+            sendMouse(s, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+        };
+        const QList<QPair<QString, std::function<void()>>> changes = {
+            {"Öffnen", [&] { QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier); }},
+            {"Glätten", [&] {
+                 QTest::mouseClick(button(w, "Fourier"), Qt::LeftButton);
+                 drag(c - QPoint(100, 100), c + QPoint(100, 100));
+                 QTest::mouseClick(button(w, "Fourier"), Qt::LeftButton);
+             }},
+            {"Clear", [&] { QTest::mouseClick(button(w, "Clear"), Qt::LeftButton); }},
+            {"Zeichnen", [&] { drag(c - QPoint(50, 50), c + QPoint(80, -60)); }},
+            {"Neu", [&] { QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); }},
+        };
+        for (const auto &[name, change] : changes) {
+            const std::vector<double> before = pot();
+            const int steps = s->history()->count();
+            change();
+            const std::vector<double> after = pot();
+            QVERIFY2(!same(before, after) && s->history()->count() == steps + 1, qPrintable(name));
+            QCOMPARE(action(w, "&Rückgängig: " + name)->isEnabled(), true);
+            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(same(pot(), before), qPrintable(name));
+            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY2(same(pot(), after), qPrintable(name));
+        }
+        QVERIFY(!w.potentialModified());  // New is the clean state
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(w.potentialModified());
+        // Bounded: of 120 more changes the last HistoryLimit can be undone, back to the 20th.
+        for (int k = 1; k <= 120; ++k) {
+            std::vector<double> v(N, k * 1e-4);
+            s->setPot(v.data());
+        }
+        QCOMPARE(s->history()->count(), SchDrawingSurface::HistoryLimit);
+        while (s->history()->canUndo())
+            s->undo();
+        QCOMPARE(s->getPot()[7], 20 * 1e-4);
     }
 
     void sideWindowsOpenAndClose()
@@ -192,12 +260,50 @@ private slots:
         SchMainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(loopEndsAfter([&] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); }));
+        QVERIFY(loopEndsAfter([&] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); }));  // unchanged: no question
+        SchMainWindow changed;
+        changed.show();
+        QVERIFY(QTest::qWaitForWindowActive(&changed));
+        std::vector<double> v(SchDrawingSurface::N, 0.01);
+        changed.drawingSurface()->setPot(v.data());
+        QString title, text;
+        answerNextBox(title, text, Qt::Key_Escape);  // "Nein": the program goes on
+        QVERIFY(!changed.close() && changed.isVisible());
+        QCOMPARE(text, QString::fromUtf8("Das Potential wurde geändert. Trotzdem beenden?"));
+        QVERIFY(loopEndsAfter([&] {
+            onNextModal([](QWidget *box) { qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click(); });
+            action(changed, "E&xit")->trigger();  // "Ja"
+        }));
         SchMainWindow w2;
         QWidget other; // another top-level window stays open: closing the main window still ends it
         w2.show();
         other.show();
         QVERIFY(loopEndsAfter([&] { w2.close(); }));
+    }
+
+    void everyControlExplainedAndToolkitGerman()
+    {
+        SchMainWindow w;
+        w.show();
+        SchDrawingSurface *s = w.drawingSurface();
+        s->getPot()[500] = 0.01;
+        QTest::mouseClick(button(w, "Eigenfunktionen"), Qt::LeftButton);
+        QTest::mouseClick(button(w, "Streuung"), Qt::LeftButton);
+        QSet<QString> sliderNames;
+        for (QWidget *window : {static_cast<QWidget *>(&w), static_cast<QWidget *>(s->eigenWindow()),
+                                static_cast<QWidget *>(s->scatteringWindow()), static_cast<QWidget *>(s->scatteringWindow()->plot())})
+            for (QWidget *c : window->findChildren<QWidget *>()) {
+                if (c->objectName().startsWith("qt_") || !(qobject_cast<QAbstractButton *>(c) || qobject_cast<QAbstractSlider *>(c) ||
+                                                          qobject_cast<QLineEdit *>(c) || qobject_cast<QComboBox *>(c)))
+                    continue;
+                const QString what = QString("%1 in %2").arg(c->metaObject()->className(), window->windowTitle());
+                QVERIFY2(!c->toolTip().isEmpty() && !c->whatsThis().isEmpty() && !c->accessibleName().isEmpty(), qPrintable(what));
+                if (window == &w && qobject_cast<QSlider *>(c))
+                    sliderNames << c->accessibleName();
+            }
+        QCOMPARE(sliderNames.size(), 6);  // the two "<->" sliders are told apart
+        QVERIFY(installToolkitTranslation(*qApp));
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), QString("Abbrechen"));
     }
 };
 

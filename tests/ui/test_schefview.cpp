@@ -1,6 +1,7 @@
 #include "schefview.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -10,7 +11,7 @@
 #include <vector>
 
 const QRgb White = 0xffffff, Green = 0x00ff00, Gray = 0xa0a0a4, First = 0xff6400, Second = 0x80647f; // curve 0, 1
-const QRect Plot(56, 56, 729, 529);
+const QRect Plot(56, 56, 728, 528); // inside the frame, which covers columns 55..784 and rows 55..584
 int count(const QImage &img, QRect area, QRgb colour)
 {
     int n = 0;
@@ -51,6 +52,10 @@ private slots:
         const QRect level1(56, row(v, v.eigenValueAt(1)), 729, 1);
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}, {"0.19", {2, yE0 + 3}}}));
         const QImage shot = v.grab().toImage(); // the potential on the zero line, curve 0 at its level
+        for (QPoint corner : {QPoint(55, 55), QPoint(784, 55), QPoint(55, 584), QPoint(784, 584)})
+            QVERIFY(count(shot, QRect(corner, QSize(1, 1)), White) && !count(shot, QRect(corner + QPoint(1, 1), QSize(1, 1)), White));
+        const QRect caption = v.findChild<QLabel *>()->geometry(); // light text on the black window
+        QVERIFY(count(shot, caption, 0) < caption.width() * caption.height() - 50);
         QVERIFY(count(shot, QRect(56, y0, 729, 1), Green) > 700 && count(shot, QRect(56, yE0, 729, 1), Gray) > 600);
         QVERIFY(count(shot, Plot, First) > 300 && count(shot, Plot, Second) == 0 && count(shot, level1, Gray) == 0);
         surface.assign(1024, 0.03); // the window keeps its own copy
@@ -82,7 +87,7 @@ private slots:
             emit v.findChild<QComboBox *>()->activated(4);
             v.findChild<QLineEdit *>()->setText("3");
             QVERIFY(v.eigenTotal() == 0 && count(v, QRect(55, 55, 731, 531), Green) > 700);
-            QVERIFY(count(v, QRect(55, 300, 1, 1), White) && count(v, QRect(785, 300, 1, 1), White)); // the frame
+            QVERIFY(count(v, QRect(55, 300, 1, 1), White) && count(v, QRect(784, 300, 1, 1), White)); // the frame
         }
     }
 };

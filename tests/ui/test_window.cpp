@@ -1,5 +1,6 @@
 #include "plot.h"
 #include "window.h"
+#include "windowplacement.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -23,6 +24,7 @@ class TestWindow : public QObject
     Q_OBJECT
     QStringList boxes;  // "title: text" of every message box, each closed at once
     QTimer closer;
+    bool helpShownAsBroken = false;  // the help's lines unwrapped and all in sight
 private slots:
     void initTestCase()
     {
@@ -30,6 +32,11 @@ private slots:
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 boxes << box->windowTitle() + ": " + box->text();
                 box->button(QMessageBox::Ok)->click();
+            } else if (auto *help = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                const QLabel *text = help->findChild<QLabel *>("helpText");
+                boxes << help->windowTitle() + ": " + text->text();
+                helpShownAsBroken = !text->wordWrap() && text->size().expandedTo(text->sizeHint()) == text->size();
+                help->accept();
             }
         });
         closer.start(0);
@@ -44,13 +51,30 @@ private slots:
         Plot *plot = w.plot();
         QVERIFY(plot && plot->isWindow() && plot->isVisible());
         QCOMPARE(w.windowTitle() + "|" + plot->windowTitle(), QString("Streuung einer ebenen Welle|Streuamplituden"));
-        QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, 600, 500}, {610, 0, 500, 500}}));
+        // As wide as its controls need, and the plot 10 pixels right of it (no window manager here).
+        const int W = w.width();
+        QVERIFY(W >= 600);
+        QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, W, 500}, {W + 10, 0, 500, 500}}));
+        w.show();
+        for (const char *name : {"Potentialbreite", "Potentialskala"}) {  // the handle's travel from end to end
+            QSlider *s = slider(w, name);
+            QStyleOptionSlider o;
+            o.initFrom(s);
+            o.minimum = s->minimum();
+            o.maximum = s->maximum();
+            auto handleAt = [&](int v) {
+                o.sliderPosition = v;
+                return s->style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, s).x();
+            };
+            QVERIFY2(handleAt(o.maximum) - handleAt(o.minimum) >= 150, name);
+        }
         QVERIFY(find<QLabel>(w, "0.00200") && find<QLabel>(w, "1") && find<QLabel>(w, "2*Vmax"));
         QCOMPARE(plot->maximumEnergy(), 10);  // twice the largest grid sample, 5
         const QImage img = w.grab().toImage();
-        // Green potential: 0..10 spans P = H - B - 100 above yOffset 5; x = 60 + grid * 520 / 1200.
+        // Green potential: 0..10 spans P = H - B - 100 above yOffset 5; x = 60 + grid * (W - 80) / 1200.
         const int H = w.height(), P = H - find<QPushButton>(w, "Help")->height() - 100, top = int(H - 85 - P / 2.0);
-        QVERIFY(rgb(img, 276, top) == 0x00ff00 && rgb(img, 146, H - 85) == 0x00ff00 && rgb(img, 276, H - 85) == 0);
+        const int in = 60 + 600 * (W - 80) / 1200, out = 60 + 200 * (W - 80) / 1200;  // grid 600 inside, 200 outside
+        QVERIFY(rgb(img, in, top) == 0x00ff00 && rgb(img, out, H - 85) == 0x00ff00 && rgb(img, in, H - 85) == 0);
         find<QPushButton>(w, "Calc")->click();
         const int n = plot->storedPoints();  // point 0, then 1999 or 2000 energies from V_right = 0
         QVERIFY2(boxes.isEmpty() && (n == 2000 || n == 2001), qPrintable(QString::number(n)));
@@ -105,6 +129,22 @@ private slots:
         find<QPushButton>(w, "Help")->click();
         const QByteArray help = boxes.value(5).toUtf8().mid(15);  // the specified text after "Kurzanleitung: "
         QCOMPARE(QCryptographicHash::hash(help, QCryptographicHash::Md5).toHex(), "46cfcb23c1ee034632cd3487d0b4f527");
+        QVERIFY(helpShownAsBroken);
+    }
+
+    void sideWindowsBesideTheirAnchor()
+    {
+        const QRect screen(0, 0, 1920, 1080), main(610, 250, 700, 590), scattering(1020, 555, 900, 525);
+        const struct { QRect anchor; QSize frame; QVector<QRect> taken; QPoint at; } cases[] = {
+            {{100, 100, 700, 600}, {500, 500}, {}, {810, 100}},    // right of it
+            {{1300, 100, 600, 600}, {500, 500}, {}, {790, 100}},   // no room right: left of it
+            {{100, 100, 1700, 300}, {500, 500}, {}, {100, 410}},   // below it
+            {{100, 600, 1700, 400}, {500, 500}, {}, {100, 90}},    // above it
+            {main, {900, 525}, {main}, {1020, 555}},               // no room: low and right, clear of the controls
+            {scattering, {500, 500}, {main, scattering}, {1420, 0}},  // a free corner of the screen
+        };
+        for (const auto &c : cases)
+            QCOMPARE(WindowPlacement::beside(c.anchor, c.frame, screen, 10, c.taken), c.at);
     }
 };
 
