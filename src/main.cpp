@@ -1,4 +1,5 @@
 #include "schmainwindow.h"
+#include "startup.h"
 #include "toolkittranslation.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    prepareProcess(); // before the application object opens the display connection
     QApplication app(argc, argv);
     installToolkitTranslation(app);
     QApplication::setApplicationVersion(QStringLiteral(QUANTAURA_VERSION));
