@@ -1,10 +1,11 @@
 #include "potentialfile.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,37 +13,175 @@
 
 namespace {
 
-// No valid line comes anywhere near this; longer lines count as not a number, so that a
-// huge file without line ends cannot exhaust memory.
+// No valid line comes anywhere near this; longer lines count as not a number.
 constexpr qint64 MaxLine = 4096;
+// A potential file is about 15 KB. Reading stops here, so that a huge file without line ends
+// is refused at once instead of being scanned to its end.
+constexpr qint64 MaxRead = qint64(16) << 20;
 
-// Reads the next line without its "\n" or "\r\n". Returns false at the end of the file
-// (or on a read error). An over-long line is consumed whole and reported as `tooLong`.
-bool nextLine(QFile &f, QByteArray &line, bool &tooLong)
+enum class Line { Ok, TooLong, End, TooMuch };
+
+// Lines of a potential file, read within the budget MaxRead.
+class LineReader
 {
-    tooLong = false;
-    if (f.atEnd())
-        return false;
-    line = f.readLine(MaxLine);
-    if (line.isEmpty())
-        return false;
-    if (!line.endsWith('\n') && !f.atEnd()) {
-        tooLong = true;
-        QByteArray rest;
-        do
-            rest = f.readLine(MaxLine);
-        while (!rest.isEmpty() && !rest.endsWith('\n'));
+public:
+    explicit LineReader(QIODevice &in) : in(in) {}
+
+    // The next line without its "\n" or "\r\n".
+    Line next(QByteArray &line)
+    {
+        if (in.atEnd())
+            return Line::End;
+        const qint64 n = in.readLine(buffer.data(), qint64(buffer.size()));
+        if (n <= 0)
+            return Line::End; // a read error ends the file like its end
+        line = QByteArray(buffer.data(), qsizetype(n));
+        consumed += n;
+        const bool tooLong = !line.endsWith('\n') && !in.atEnd();
+        if (tooLong)
+            skipRest();
+        if (consumed > MaxRead)
+            return Line::TooMuch;
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        return tooLong ? Line::TooLong : Line::Ok;
     }
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return true;
+
+private:
+    // Up to and including the next "\n", in large blocks, stopping at the budget.
+    void skipRest()
+    {
+        std::array<char, 1 << 16> block;
+        while (consumed <= MaxRead) {
+            const qint64 n = in.peek(block.data(), qint64(block.size()));
+            if (n <= 0)
+                return;
+            const void *end = std::memchr(block.data(), '\n', size_t(n));
+            const qint64 take = end ? static_cast<const char *>(end) - block.data() + 1 : n;
+            consumed += in.skip(take);
+            if (end)
+                return;
+        }
+    }
+
+    QIODevice &in;
+    qint64 consumed = 0;
+    std::array<char, MaxLine + 1> buffer; // a line and the terminating 0 that readLine adds
+};
+
+// A decimal numeral as QString::toDouble reads it, digits and exponent of any length:
+// [+-] digits [. digits] [e [+-] digits], surrounding white space allowed.
+bool isNumeral(const QString &s)
+{
+    const QString t = s.trimmed();
+    int i = 0;
+    const int n = t.size();
+    auto digits = [&] {
+        const int start = i;
+        while (i < n && t[i].isDigit() && t[i].unicode() < 128)
+            ++i;
+        return i - start;
+    };
+    if (i < n && (t[i] == '+' || t[i] == '-'))
+        ++i;
+    int mantissa = digits();
+    if (i < n && t[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < n && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
+}
+
+// One sample line: its value in range, and what had to be changed.
+double sampleOf(const QByteArray &line, PotentialFile::ReadNotes &notes)
+{
+    const QString text = QString::fromUtf8(line);
+    bool ok = false;
+    double v = text.toDouble(&ok);
+    // toDouble refuses numerals beyond the double range: 1e999 comes as infinity, 1e-999 as 0.
+    if (!ok && !std::isinf(v) && !(v == 0.0 && isNumeral(text))) {
+        ++notes.notNumbers;
+        bool withPoint = false;
+        if (text.contains(','))
+            QString(text).replace(',', '.').toDouble(&withPoint);
+        notes.decimalComma = notes.decimalComma || withPoint;
+        return 0.0;
+    }
+    if (std::isnan(v)) {
+        ++notes.notNumbers;
+        return 0.0;
+    }
+    if (std::fabs(v) > PotentialFile::MaxSample)
+        ++notes.clamped;
+    else if (v == 0.0 ? !ok : std::fabs(v) < PotentialFile::MinSample)
+        ++notes.flushed;
+    return PotentialFile::inRange(v);
+}
+
+// Overwrites an existing file without a temporary beside it. The bytes about to be replaced are
+// kept, and put back if the write fails half-way, so that the old contents survive.
+bool writeInPlace(const QString &path, const QByteArray &text, bool *openFailed)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) // ReadWrite does not truncate
+        return false;
+    if (openFailed)
+        *openFailed = false;
+    const qint64 oldSize = f.size();
+    const QByteArray old = f.read(std::min<qint64>(oldSize, text.size()));
+    if (old.size() != std::min<qint64>(oldSize, text.size()) || !f.seek(0))
+        return false;
+    if (f.write(text) == text.size() && f.resize(text.size()))
+        return true;
+    if (f.seek(0))
+        f.write(old);
+    f.resize(oldSize);
+    return false;
 }
 
 } // namespace
 
-PotentialFile::ReadStatus PotentialFile::read(const QString &path, double *out1024)
+QString PotentialFile::ReadNotes::message() const
+{
+    QStringList parts;
+    if (notNumbers == 1)
+        parts << QStringLiteral("1 Zeile war keine Zahl und wurde als 0 gelesen");
+    else if (notNumbers > 1)
+        parts << QStringLiteral("%1 Zeilen waren keine Zahl und wurden als 0 gelesen").arg(notNumbers);
+    if (decimalComma && !parts.isEmpty())
+        parts.last() += QStringLiteral(" (Dezimaltrennzeichen ist der Punkt)");
+    if (clamped == 1)
+        parts << QStringLiteral("1 Wert lag außerhalb von ±1e6 und wurde begrenzt");
+    else if (clamped > 1)
+        parts << QStringLiteral("%1 Werte lagen außerhalb von ±1e6 und wurden begrenzt").arg(clamped);
+    if (flushed == 1)
+        parts << QStringLiteral("1 Wert war betragsmäßig kleiner als 1e-100 und wurde als 0 gelesen");
+    else if (flushed > 1)
+        parts << QStringLiteral("%1 Werte waren betragsmäßig kleiner als 1e-100 und wurden als 0 gelesen").arg(flushed);
+    return parts.join(QStringLiteral("; "));
+}
+
+double PotentialFile::inRange(double v)
+{
+    if (std::isnan(v))
+        return 0.0;
+    if (std::fabs(v) < MinSample)
+        return 0.0;
+    return std::clamp(v, -MaxSample, MaxSample);
+}
+
+PotentialFile::ReadStatus PotentialFile::read(const QString &path, double *out1024, ReadNotes *notes)
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
@@ -53,12 +192,17 @@ PotentialFile::ReadStatus PotentialFile::read(const QString &path, double *out10
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return ReadStatus::CannotOpen;
+    return read(f, out1024, notes);
+}
 
+PotentialFile::ReadStatus PotentialFile::read(QIODevice &in, double *out1024, ReadNotes *notes)
+{
+    LineReader lines(in);
     QByteArray line;
-    bool tooLong = false;
-    if (!nextLine(f, line, tooLong)) // header: any text
+    const Line header = lines.next(line); // any text
+    if (header == Line::End || header == Line::TooMuch)
         return ReadStatus::BadFormat;
-    if (!nextLine(f, line, tooLong) || tooLong)
+    if (lines.next(line) != Line::Ok)
         return ReadStatus::BadFormat;
     bool ok = false;
     const int count = QString::fromUtf8(line).toInt(&ok, 10);
@@ -66,16 +210,38 @@ PotentialFile::ReadStatus PotentialFile::read(const QString &path, double *out10
         return ReadStatus::BadFormat;
 
     std::array<double, Samples> samples{};
-    for (int i = 0; i < Samples && nextLine(f, line, tooLong); ++i) {
-        if (tooLong)
-            continue;
-        const double v = QString::fromUtf8(line).toDouble(&ok);
-        // The simulation must never see a non-finite potential.
-        samples[i] = (ok && std::isfinite(v)) ? v : 0.0;
+    ReadNotes found;
+    for (int i = 0; i < Samples; ++i) {
+        const Line l = lines.next(line);
+        if (l == Line::End)
+            break;
+        if (l == Line::TooMuch)
+            return ReadStatus::BadFormat;
+        if (l == Line::TooLong)
+            ++found.notNumbers;
+        else
+            samples[i] = sampleOf(line, found);
     }
     if (out1024)
         std::memcpy(out1024, samples.data(), sizeof(samples));
+    if (notes)
+        *notes = found;
     return ReadStatus::Ok;
+}
+
+QByteArray PotentialFile::text(const double *pot1024)
+{
+    QByteArray text;
+    text.reserve(32 + Samples * 14);
+    text += "Quantaura Potential\n1024\n";
+    for (int i = 0; i < Samples; ++i) {
+        // to_chars with precision 6 is printf "%.6g" without depending on the C locale.
+        char buf[32];
+        const auto res = std::to_chars(buf, buf + sizeof(buf), inRange(pot1024[i]), std::chars_format::general, 6);
+        text.append(buf, int(res.ptr - buf));
+        text += '\n';
+    }
+    return text;
 }
 
 bool PotentialFile::write(const QString &path, const double *pot1024, bool *openFailed)
@@ -93,25 +259,18 @@ bool PotentialFile::write(const QString &path, const double *pot1024, bool *open
             *openFailed = info.isDir();
         return false;
     }
-
-    QByteArray text;
-    text.reserve(32 + Samples * 14);
-    text += "Quantaura Potential\n1024\n";
-    for (int i = 0; i < Samples; ++i) {
-        // to_chars with precision 6 is printf "%.6g" without depending on the C locale.
-        char buf[32];
-        const auto res = std::to_chars(buf, buf + sizeof(buf), pot1024[i], std::chars_format::general, 6);
-        text.append(buf, int(res.ptr - buf));
-        text += '\n';
-    }
+    const QByteArray bytes = text(pot1024);
 
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    if (!f.open(QIODevice::WriteOnly)) {
+        // No temporary file possible (a folder of shared files the user may not write to):
+        // an existing, writable file is overwritten in place.
+        return info.exists() && writeInPlace(path, bytes, openFailed);
+    }
     if (openFailed)
         *openFailed = false;
     // commit() does not notice an error of the last buffered write, so flush and check first.
-    if (f.write(text) != text.size() || !f.flush()) {
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         f.cancelWriting();
         return false;
     }

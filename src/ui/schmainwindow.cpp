@@ -286,10 +286,16 @@ void SchMainWindow::open()
         return;
     static_assert(PotentialFile::Samples == SchDrawingSurface::N, "file and grid sizes differ");
     std::array<double, PotentialFile::Samples> samples{};
-    switch (PotentialFile::read(name, samples.data())) {
+    PotentialFile::ReadNotes notes;
+    switch (PotentialFile::read(name, samples.data(), &notes)) {
     case PotentialFile::ReadStatus::Ok:
         surface->replacePot(samples.data(), QStringLiteral("Öffnen"));
         surface->history()->setClean();
+        // The load rules stay lenient, but what they changed is said for a while.
+        if (const QString changed = notes.message(); !changed.isEmpty())
+            statusBar()->showMessage(changed, 15000);
+        else
+            statusBar()->clearMessage();
         break;
     case PotentialFile::ReadStatus::NotFound:
         QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("File does not exist !"));
