@@ -279,6 +279,11 @@ void SchDrawingSurface::flevelChanged(int level)
 
 void SchDrawingSurface::fourierOnOff(bool on)
 {
+    if (!on && selecting) { // the tool ends in mid-drag: a fresh picture without its band
+        selecting = false;
+        dragging = false;
+        refresh();
+    }
     if (on) {
         mode |= SelectionBit;
         smoothFlags |= 1;
@@ -420,14 +425,15 @@ void SchDrawingSurface::startEigen(bool on)
 void SchDrawingSurface::mousePressEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
+    if (e->button() != Qt::LeftButton)
+        return; // only the left button selects or draws
     if (mode & SelectionBit) {
         selection = QRect(pos, pos);
         drawSelection(selection);
+        selecting = true;
         dragging = true;
         return;
     }
-    if (e->button() != Qt::LeftButton)
-        return;
     if (drawingMode() == PotentialMode) {
         curIndex = gridIndexAt(pos.x());
         applyPen(curIndex, (midLine - pos.y()) * vScale);
@@ -448,7 +454,7 @@ void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
     if (mode & SelectionBit) {
-        if (dragging) {
+        if (selecting) {
             drawSelection(selection);
             selection.setBottomRight(pos);
             drawSelection(selection);
@@ -466,9 +472,10 @@ void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
 void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
 {
     finishStroke(); // whichever button ends it
-    if (!(mode & SelectionBit) || !dragging || e->button() != Qt::LeftButton)
+    if (!(mode & SelectionBit) || !selecting || e->button() != Qt::LeftButton)
         return;
     drawSelection(selection);
+    selecting = false;
     selection.setBottomRight(e->position().toPoint());
     const int from = gridIndexAt(std::min(selection.left(), selection.right()));
     const int to = gridIndexAt(std::max(selection.left(), selection.right()));

@@ -136,6 +136,7 @@ private:
     QImage view;
     SmoothingFilter smoother;
     QRect selection{0, 0, -1, -1};
+    bool selecting = false; // the rubber band of a left-button selection is in the image
     int curIndex = 0;
     int lastIndex = -1;
     QTimer *timer;

@@ -31,8 +31,8 @@ class TestSurface : public QObject
         }
         QImage shot() { return s.grab().toImage(); }
         void press(QPoint p, Qt::MouseButton b = Qt::LeftButton) { sendMouse(&s, QEvent::MouseButtonPress, p, b, b); }
-        void move(QPoint p) { sendMouse(&s, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
-        void release(QPoint p) { sendMouse(&s, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
+        void move(QPoint p, Qt::MouseButton b = Qt::LeftButton) { sendMouse(&s, QEvent::MouseMove, p, Qt::NoButton, b); }
+        void release(QPoint p, Qt::MouseButton b = Qt::LeftButton) { sendMouse(&s, QEvent::MouseButtonRelease, p, b, Qt::NoButton); }
         void fill(double v) { std::vector<double> a(N, v); s.setPot(a.data()); }
         double pot(int k) { return s.getPot()[k]; }
     };
@@ -216,6 +216,21 @@ private slots:
             f.s.drawSelection(thin);
         }
         QCOMPARE(f.s.viewImage(), before);
+
+        // Only the left button selects: a right-button drag leaves no band, also when a stroke
+        // before left `dragging` set, and a left drag cut short by "Fourier" off leaves none.
+        Fixture r(512, 400);
+        r.press({100, 100});
+        r.s.fourierOnOff(true);
+        const QImage plain = r.shot();
+        r.press({50, 50}, Qt::RightButton);
+        r.move({200, 300}, Qt::RightButton);
+        r.release({200, 300}, Qt::RightButton);
+        QCOMPARE(r.shot(), plain);
+        r.press({50, 50});
+        r.move({200, 300});
+        r.s.fourierOnOff(false);
+        QCOMPARE(r.shot(), plain);
 
         f.s.packOnOff(true); // a finished selection in packet mode changes nothing
         f.s.fourierOnOff(true);
