@@ -367,6 +367,9 @@ void Plot::drawCurves(QPainter &p)
 {
     auto curve = [&](const std::vector<double> &values, bool lowerPanel, const QColor &colour) {
         p.setPen(QPen(colour, 0));
+        // The sweep runs to the exact maximum energy and R or T may overshoot 1 by rounding,
+        // while the axis ends at a whole number: each curve stays inside its panel's frame.
+        p.setClipRect(lowerPanel ? tPanelFrame() : rPanelFrame());
         curveBuffer.clear();
         auto flush = [&] {
             if (curveBuffer.size() >= 2)
@@ -386,6 +389,7 @@ void Plot::drawCurves(QPainter &p)
     };
     curve(tValues, true, Qt::green);
     curve(rValues, false, Qt::red);
+    p.setClipping(false);
 }
 
 bool Plot::fitsWidget(const QImage &img) const

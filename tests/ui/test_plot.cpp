@@ -74,6 +74,26 @@ private slots:
         QCOMPARE(rAt(5), QString());
     }
 
+    void curvesStayInsideTheirPanels()
+    {
+        Plot plot(nullptr, "Moril2", 3);
+        plot.setMaxEnergy(3.3);  // the axis ends at 3, the sweep at 3.3
+        for (int k = 0; k <= 330; ++k)  // R and T swing a little beyond 0 and 1
+            plot.addPoint(0.5 + 0.52 * std::sin(k * 0.3), 0.5 - 0.52 * std::sin(k * 0.3), k * 0.01, k);
+        const QImage img = plot.grab().toImage();
+        const QRect r = plot.rPanelFrame(), t = plot.tPanelFrame();
+        int inside = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 30; x < img.width(); ++x) {  // the captions stand left of x = 30
+                const QRgb c = at(img, x, y);
+                if (c != Red && c != Green)
+                    continue;
+                QVERIFY2((c == Red ? r : t).contains(x, y), qPrintable(QString::asprintf("(%d, %d)", x, y)));
+                ++inside;
+            }
+        QVERIFY(inside > 1000);
+    }
+
     void setMaxEnergyDropsPointsAndBadInputIsHarmless()
     {
         Plot plot(nullptr, "Moril2", 200);
