@@ -11,8 +11,9 @@ QUANTAURA_BUILD_PACKAGES=(g++ cmake make qt6-base-dev qt6-base-dev-tools libgl1-
 # Loaded by the program at run time without being linked (the package's Depends carry the same).
 QUANTAURA_RUNTIME_PACKAGES=(qt6-qpa-plugins qt6-translations-l10n)
 # Only for ./test.sh: test and benchmark frameworks, the desktop-file and AppStream validators,
-# and what cpack needs for the package check.
-QUANTAURA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file)
+# what cpack needs for the package check, and clang with libFuzzer for the potential reader's fuzz test.
+QUANTAURA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file
+                         clang libclang-rt-dev)
 
 quantaura_install_deps() {
   local want=("${QUANTAURA_BUILD_PACKAGES[@]}" "${QUANTAURA_RUNTIME_PACKAGES[@]}")

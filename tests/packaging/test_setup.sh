@@ -12,7 +12,7 @@ chmod +x "$bare/dpkg-query"
 would() { PATH="$bare:$PATH" QUANTAURA_SETUP_DRY_RUN=1 bash "$SOURCE_DIR/$1" | sed -n 's/^Would install: //p' | tr ' ' '\n'; }
 run=$(would run.sh)
 test=$(would test.sh)
-tooling=(libgtest-dev libbenchmark-dev desktop-file-utils appstream)
+tooling=(libgtest-dev libbenchmark-dev desktop-file-utils appstream clang libclang-rt-dev)
 for p in g++ cmake qt6-base-dev librsvg2-bin qt6-qpa-plugins; do
   grep -qx "$p" <<<"$run" || fail "./run.sh would not install $p"
   grep -qx "$p" <<<"$test" || fail "./test.sh would not install $p"
