@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -60,6 +61,25 @@ void BM_ScatterSweep(benchmark::State &state)
     state.counters["energies"] = energies;
 }
 BENCHMARK(BM_ScatterSweep)->Unit(benchmark::kMillisecond);
+
+// The widest, fastest cases: a span of 1100 samples between -50 and +50, energies up to twice the
+// top (k up to 0.55 per sample at the default width factor). Plateaus: a well of -50 over most of
+// the span and a barrier of +50. Slopes: a zigzag, no two neighbouring samples equal.
+template <bool Sloped>
+void BM_ScatterSweepWide(benchmark::State &state)
+{
+    std::vector<double> v(N, 0.0);
+    for (int i = 50; i <= 1150; ++i)
+        v[i] = Sloped ? 50.0 - std::fabs((i - 50) % 200 - 100.0) : i < 900 ? -50.0 : 50.0;
+    ScatterSolver solver;
+    NullSink sink;
+    int energies = 0;
+    for (auto _ : state)
+        energies = ScatterSweep::run(solver, v.data(), 1151, 49, 0.002, 100.0, sink).energies;
+    state.counters["energies"] = energies;
+}
+BENCHMARK_TEMPLATE(BM_ScatterSweepWide, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_ScatterSweepWide, true)->Unit(benchmark::kMillisecond);
 
 // The same sweep through the general integrator: std::complex arithmetic, a virtual
 // derivatives call per stage and the interpolation at every stage.

@@ -10,11 +10,24 @@
 // The stationary equation psi'' = -c (E - V(x)) psi is integrated backwards, from a purely
 // transmitted wave at xStart to xEnd, where the solution is split into incoming and reflected
 // parts. Component 0 of the state is psi, component 1 is psi'.
+//
+// Step size. Each energy gets as many Runge-Kutta steps as its accuracy needs (see
+// stepsPerSample): a hundred steps of a hundredth of the span where those fall on the samples
+// and the wave is long enough, otherwise m steps per sample, so that no step straddles a kink of
+// the interpolated potential and k*h stays small. The error of T is then below about 5e-5.
 class ScatterSolver : public ComplexRK4
 {
 public:
     // The scattering window's grid.
     static constexpr int GridSize = 1200;
+    // result[2] of an energy whose wave is too short to be integrated within MaxSteps.
+    static constexpr double Unresolved = 2.0;
+    // The most steps one energy may take (about 5 ms); only absurdly high or deep potentials
+    // with a large width factor need more.
+    static constexpr long MaxSteps = 1L << 22;
+    // stepsPerSample's answers besides a positive count.
+    static constexpr int HundredthSteps = 0;
+    static constexpr int TooManySteps = -1;
 
     explicit ScatterSolver(int components = 2);
 
@@ -24,13 +37,28 @@ public:
 
     // R and T for one energy: returns {R, T, flag}, valid until the next solve. flag is 1.0 when
     // the state grew past 1e150 (the potential is too wide or too high to tunnel through); that
-    // result {1, 0, 1} then sticks until the next setPotential. Without a potential, or with an
-    // end outside the samples, the result is {NaN, NaN, 0}. Expects xStart > xEnd.
+    // result {1, 0, 1} then sticks until the next setPotential. flag is Unresolved (result
+    // {NaN, NaN, Unresolved}) when the energy would need more than MaxSteps steps. Without a
+    // potential, or with an end outside the samples, the result is {NaN, NaN, 0}. Expects
+    // xStart > xEnd.
     const double *solve(int xStart, int xEnd, double energy, double widthFactor);
 
+    // `count` energies in the given order, as `count` calls of solve would give them (bit for
+    // bit, the sticking overflow included); writes {R, T, flag} for energy j to results[3j..3j+2].
+    // Energies that need the same number of steps are integrated side by side.
+    void solveSeries(int xStart, int xEnd, const double *energies, int count, double widthFactor,
+                     double *results);
+
+    // Steps per sample that `solve` takes for this energy: HundredthSteps for a hundred steps of a
+    // hundredth of the span, TooManySteps beyond MaxSteps. The error model behind it, measured
+    // against converged references: with k the largest local wave number sqrt(c |E - V|) over
+    // the span, Phi = span * k and theta = k * h, |T - T_exact| <= 0.05 * Phi * theta^4, as long as
+    // no step straddles a sample. The count keeps Phi * theta^4 <= 1e-3 and at least 100 steps.
+    int stepsPerSample(int xStart, int xEnd, double energy, double widthFactor);
+
     // The same calculation through the general integrator (`step` calling the virtual
-    // `derivatives`). It is several times slower than `solve` and agrees with it to rounding;
-    // it is kept as the reference for the specialised loop.
+    // `derivatives`), with the same steps. It is several times slower than `solve` and agrees
+    // with it to rounding; it is kept as the reference for the specialised loops.
     const double *solveReference(int xStart, int xEnd, double energy, double widthFactor);
 
     // The samples joined by straight lines; held constant beyond both ends.
@@ -48,6 +76,15 @@ private:
     // Splits the state at xEnd into incoming and reflected wave.
     const double *finish(int xEnd);
     void tabulateSteps(int xStart, int xEnd);
+    // Extremes of the samples over the span, for the step count.
+    void measureSpan(int xStart, int xEnd);
+    // One energy in a hundred equal steps; integrateHundredths is its loop, after begin().
+    const double *solveHundredths(int xStart, int xEnd, double energy, double widthFactor);
+    void integrateHundredths(int xStart, int xEnd);
+    // m steps per sample for up to `Lanes` energies at once; writes {R, T, flag} per energy
+    // (flag 1 for an overflow of that energy alone, without the sticking).
+    void integrateAligned(int xStart, int xEnd, int m, const double *energies, int count, double c,
+                          double *results);
 
     double energy = 0.0;
     double bound = 1e150;
@@ -71,6 +108,12 @@ private:
     int tabulatedStart = 0;
     int tabulatedEnd = 0;
     bool tabulated = false;
+
+    double spanLow = 0.0;   // smallest and largest sample over the measured span
+    double spanHigh = 0.0;
+    int measuredStart = 0;
+    int measuredEnd = 0;
+    bool measured = false;
 };
 
 #endif

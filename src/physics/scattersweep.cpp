@@ -4,10 +4,24 @@
 
 #include <cmath>
 
+namespace {
+// Energies handed to the solver at once: enough to fill its lanes, few enough for a lively
+// progress report.
+constexpr int Chunk = 16;
+} // namespace
+
 ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samples, int rightEdge,
                                        int leftEdge, double widthFactor, double eMax,
-                                       ScatterSink &sink,
-                                       const std::function<void()> &onFirstOverflow)
+                                       ScatterSink &sink, const std::function<void()> &onFirstOverflow)
+{
+    Hooks hooks;
+    hooks.firstOverflow = onFirstOverflow;
+    return run(solver, samples, rightEdge, leftEdge, widthFactor, eMax, sink, hooks);
+}
+
+ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samples, int rightEdge,
+                                       int leftEdge, double widthFactor, double eMax,
+                                       ScatterSink &sink, const Hooks &hooks)
 {
     Result out;
     const double dE = eMax * 0.0005;
@@ -21,6 +35,7 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
     if (!inside)
         return out;
     const double vRight = samples[rightEdge];
+    const double vLeft = samples[leftEdge];
     sink.addPoint(1.0, 0.0, vRight, 0);
     out.points = 1;
 
@@ -30,24 +45,51 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
 
     double e = vRight + dE;
     int j = 1;
+    double energies[Chunk];
+    int indices[Chunk];
+    double results[3 * Chunk];
     // The cap also ends a sweep whose step is lost against a huge |E| (E + dE == E).
-    for (; e <= eMax && j < MaxPoints; e += dE, ++j) {
-        const double *res = solver.solve(rightEdge, leftEdge, e, widthFactor);
-        ++out.energies;
-        if (res[2] == 1.0) {
-            if (!out.overflowed) {
-                out.overflowed = true;
-                if (onFirstOverflow)
-                    onFirstOverflow();
-            }
-            continue;
+    while (e <= eMax && j < MaxPoints) {
+        int n = 0;
+        for (; n < Chunk && e <= eMax && j < MaxPoints; e += dE, ++j) {
+            // Below the left-hand level there is no incoming wave; the split into incoming and
+            // reflected wave would give R > 1.
+            if (e < vLeft)
+                continue;
+            energies[n] = e;
+            indices[n++] = j;
         }
-        // A zero denominator gives NaN or infinity; such a point would spoil the curve.
-        if (!std::isfinite(res[0]) || !std::isfinite(res[1]))
-            continue;
-        sink.addPoint(res[0], res[1], e, j);
-        ++out.points;
+        solver.solveSeries(rightEdge, leftEdge, energies, n, widthFactor, results);
+        out.energies += n;
+        for (int k = 0; k < n; ++k) {
+            const double *res = results + 3 * k;
+            if (res[2] == 1.0) {
+                if (!out.overflowed) {
+                    out.overflowed = true;
+                    if (hooks.firstOverflow)
+                        hooks.firstOverflow();
+                }
+                continue;
+            }
+            if (res[2] == ScatterSolver::Unresolved) {
+                if (!out.unresolved) {
+                    out.unresolved = true;
+                    if (hooks.firstUnresolved)
+                        hooks.firstUnresolved();
+                }
+                continue;
+            }
+            // A zero denominator gives NaN or infinity; such a point would spoil the curve.
+            if (!std::isfinite(res[0]) || !std::isfinite(res[1]))
+                continue;
+            sink.addPoint(res[0], res[1], energies[k], indices[k]);
+            ++out.points;
+        }
+        if (hooks.progress && !hooks.progress(std::fmin(1.0, (e - vRight) / (eMax - vRight)))) {
+            out.cancelled = true;
+            break;
+        }
     }
-    out.truncated = e <= eMax && j >= MaxPoints;
+    out.truncated = !out.cancelled && e <= eMax && j >= MaxPoints;
     return out;
 }

@@ -25,16 +25,29 @@ public:
         int energies = 0;         // energies solved (flagged ones included)
         int points = 0;           // addPoint calls, the first point (index 0) included
         bool overflowed = false;  // some energy was flagged
+        bool unresolved = false;  // some energy needed more steps than the solver allows
         bool truncated = false;   // stopped at MaxPoints before reaching eMax
+        bool cancelled = false;   // the progress hook asked to stop
+    };
+
+    struct Hooks
+    {
+        std::function<void()> firstOverflow;    // once, at the first flagged energy
+        std::function<void()> firstUnresolved;  // once, at the first energy beyond the step limit
+        // Called every few energies with the share of the energy range done (0..1); returning
+        // false ends the sweep there, keeping the points so far.
+        std::function<bool(double)> progress;
     };
 
     // The energy sweep: reset, point (1, 0, V_rightEdge, 0), setPotential, then
     // E = V_rightEdge + dE, V_rightEdge + 2 dE, ... while E <= eMax, with dE = eMax * 0.0005
-    // accumulated by addition, the point of energy number j getting index j. Flagged energies
-    // and results that are not finite numbers get no point but still use up their index.
-    // onFirstOverflow (may be empty) is called once, at the first flagged energy.
+    // accumulated by addition, the point of energy number j getting index j. Energies below the
+    // left-hand level (no incoming wave from the left) are not solved; they, flagged energies and
+    // results that are not finite numbers get no point but still use up their index.
     // eMax <= 0 (or not finite) computes no energies. Edges outside the solver's grid give
     // no points at all.
+    static Result run(ScatterSolver &solver, const double *samples, int rightEdge, int leftEdge,
+                      double widthFactor, double eMax, ScatterSink &sink, const Hooks &hooks);
     static Result run(ScatterSolver &solver, const double *samples, int rightEdge, int leftEdge,
                       double widthFactor, double eMax, ScatterSink &sink,
                       const std::function<void()> &onFirstOverflow = {});
