@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -165,10 +166,12 @@ bool Window::setPotential(const double *samples, int count)
     const int m = int((sampleCount - n) * 0.5);
     // A sample that is not a finite number (or overflows when scaled) counts as 0.
     auto finite = [](double v) { return std::isfinite(v) ? v : 0.0; };
-    const double first = n > 0 ? finite(samples[0]) : 0.0;
-    const double last = n > 0 ? finite(samples[n - 1]) : 0.0;
+    // The margins continue the end samples at the interior's scale, so that the potential ends
+    // where the drawing ends and not in an artificial step.
+    const double first = n > 0 ? finite(samples[0] * 1000.0) : 0.0;
+    const double last = n > 0 ? finite(samples[n - 1] * 1000.0) : 0.0;
     for (int j = 0; j < m; ++j)
-        rawPot[j] = first; // the margins hold the end samples unscaled
+        rawPot[j] = first;
     for (int j = m; j < m + n; ++j) {
         rawPot[j] = finite(samples[j - m] * 1000.0);
         if (rawPot[j] != 0.0)
@@ -261,9 +264,12 @@ void Window::changePSkala(int v)
 void Window::changeMaxEnergy(int v)
 {
     const double f = 10 - v;
-    energyMax = vMax != 0.0 ? f * vMax : f;
+    // Without a positive sample f * vMax would not be positive: the slider then scales the
+    // initial range vRef (set at f = 2) instead.
+    const bool positive = vMax > 0.0;
+    energyMax = positive ? f * vMax : f * 0.5 * vRef;
     eLow = f * vMin;
-    energyValue->setText(QString::number(vMax != 0.0 ? energyMax / vMax : energyMax, 'g', 6) + "*Vmax");
+    energyValue->setText(QString::number(positive ? energyMax / vMax : f, 'g', 6) + "*Vmax");
     if (plotWindow)
         plotWindow->setMaxEnergy(energyMax);
     update(); // the vertical drawing scale depends on the energy range
@@ -274,12 +280,32 @@ void Window::streurechnung()
     errorShown = false;
     if (zeroPotential || !solver || !plotWindow)
         return;
+    // Short waves (a large width factor over a wide potential) can make a sweep take seconds:
+    // then a modal progress dialog appears, the plot fills as the points come, and the sweep
+    // can be cancelled. Short sweeps finish before the dialog would show.
+    QProgressDialog progress("Die Streukoeffizienten werden berechnet ...", "Abbrechen", 0, 1000, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(400);
+    progress.setValue(0);
+    ScatterSweep::Hooks hooks;
     // The sweep reports only its first flagged energy, so the box appears once per sweep.
+    hooks.firstOverflow = [this] {
+        errorShown = true;
+        showTooWideError();
+    };
+    hooks.firstUnresolved = [this] {
+        QMessageBox::critical(this, "Error",
+                              QString(SevereError) + "\n" +
+                                  "Bei dieser Potentialbreite ist die Welle für eine genaue Rechnung zu kurz.\n" +
+                                  "Die betroffenen Energien bleiben ohne Punkt.\n");
+    };
+    hooks.progress = [&progress](double share) {
+        progress.setValue(int(share * 1000.0));
+        return !progress.wasCanceled();
+    };
     ScatterSweep::run(*solver, scaledPot.data(), rightEdgeIndex, leftEdgeIndex, widthFactor, energyMax,
-                      *plotWindow, [this] {
-                          errorShown = true;
-                          showTooWideError();
-                      });
+                      *plotWindow, hooks);
 }
 
 void Window::showTooWideError()

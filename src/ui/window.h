@@ -27,8 +27,9 @@ public:
     explicit Window(QWidget *parent = nullptr);
     ~Window() override;
 
-    // Copies the potential (centred on the grid, interior times 1000). Returns true when the
-    // potential is refused because every sample is 0 (the user has been told why).
+    // Copies the potential (centred on the grid, times 1000, the margins continuing the end
+    // samples). Returns true when the potential is refused because every sample is 0 (the user
+    // has been told why).
     bool setPotential(const double *samples, int count);
 
     // Read-only views for tests.

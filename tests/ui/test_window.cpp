@@ -32,6 +32,9 @@ private slots:
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 boxes << box->windowTitle() + ": " + box->text();
                 box->button(QMessageBox::Ok)->click();
+            } else if (auto *bar = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget())) {
+                boxes << bar->windowTitle() + ": " + bar->labelText();
+                bar->cancel();
             } else if (auto *help = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 const QLabel *text = help->findChild<QLabel *>("helpText");
                 boxes << help->windowTitle() + ": " + text->text();
@@ -93,20 +96,28 @@ private slots:
             return w.setPotential(v.data(), int(v.size())) ? QPoint() : QPoint(w.leftEdge(), w.rightEdge());
         };
         std::vector<double> s(1024, 0.0);
-        s[0] = 0.3;  // margin 0..87 holds 0.3 unscaled, grid sample 88 holds 300
-        QCOMPARE(edges(s), QPoint(87, 89));
-        QCOMPARE(edges(std::vector<double>(1024, 0.01)), QPoint(87, 1112));
+        s[0] = 0.3;  // the margin 0..87 continues grid sample 88 at 300
+        QCOMPARE(edges(s), QPoint(88, 89));
+        s[0] = 0.0;
+        std::fill(s.begin() + 512, s.end(), 0.01);  // a step: no artificial one at the margin
+        QCOMPARE(edges(s), QPoint(599, 600));
+        QCOMPARE(edges(std::vector<double>(1024, 0.01)), QPoint(0, 1199));  // flat: the whole grid
         s.assign(1024, 0.001);
         s[500] = 0.0027;  // largest grid sample 2.7: (1000 / 5.4) * 2.7 falls just short of 500
         QVERIFY(!edges(s).isNull());
         QCOMPARE(slider(w, "Potentialskala")->value(), 499);
         QVERIFY(find<QLabel>(w, "0.998") && w.scaledSamples() == w.rawSamples());  // sweeps use the plain copy
         QCOMPARE(w.findChildren<Plot *>().size(), 1);  // each potential replaces the plot
-        QVERIFY(!edges(std::vector<double>(1024, -0.002)).isNull());
-        QCOMPARE(w.eMax(), std::fabs(-0.002 - -2.0));  // unscaled margins against the interior
-        slider(w, "Energiemaximum")->setValue(0);      // eMax = 10 * -0.002 < 0: no energies
-        find<QPushButton>(w, "Calc")->click();
-        QCOMPARE(w.plot()->storedPoints(), 1);
+        s.assign(1024, -0.002);  // no positive sample: "Energiemaximum" scales the depth 3
+        std::fill(s.begin() + 300, s.begin() + 700, -0.005);
+        QVERIFY(!edges(s).isNull());
+        for (int v = 8; v >= 0; --v) {  // eMax = (10 - v) / 2 * 3; the drawing never flips
+            slider(w, "Energiemaximum")->setValue(v);
+            slider(w, "Potentialskala")->setValue(300 + v);
+            QVERIFY(w.eMax() == (10 - v) * 1.5 && w.potentialScale() > 0 && w.scaledSamples()[500] < 0);
+            find<QPushButton>(w, "Calc")->click();
+            QVERIFY2(w.plot()->storedPoints() > 2000, qPrintable(QString::number(w.plot()->storedPoints())));
+        }
         const QPoint e = edges(std::vector<double>(5000, 0.004));  // more than the grid holds
         QVERIFY(e.x() >= 0 && e.x() < e.y() && e.y() <= 1199);
     }
@@ -126,8 +137,13 @@ private slots:
         QCOMPARE(w.plot()->storedPoints(), 1);  // every energy overflowed
         find<QPushButton>(w, "Calc")->click();  // once more for the next sweep
         QCOMPARE(boxes.mid(3), QStringList(2, Severe + "Das Potential ist zu breit um durchtunnelt zu werden.\n"));
+        std::fill(s.begin() + 12, s.begin() + 1012, -0.05);  // a wide well at c = 1: seconds of sweep
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        find<QPushButton>(w, "Calc")->click();  // the progress dialog comes up and is cancelled
+        QCOMPARE(boxes.value(5), QString("Streuung einer ebenen Welle: Die Streukoeffizienten werden berechnet ..."));
+        QVERIFY(w.plot()->storedPoints() > 1 && w.plot()->storedPoints() < 1000);
         find<QPushButton>(w, "Help")->click();
-        const QByteArray help = boxes.value(5).toUtf8().mid(15);  // the specified text after "Kurzanleitung: "
+        const QByteArray help = boxes.value(6).toUtf8().mid(15);  // the specified text after "Kurzanleitung: "
         QCOMPARE(QCryptographicHash::hash(help, QCryptographicHash::Md5).toHex(), "46cfcb23c1ee034632cd3487d0b4f527");
         QVERIFY(helpShownAsBroken);
     }
