@@ -172,28 +172,43 @@ void EigenSolver::searchEigen(std::ostream &trace)
     if (p0.mant == 0.0)
         refineAndStore(vMin, p0, p0, trace);
     const std::int64_t last = lastScanIndex(eLim);
-    if (last < 1)
+    double eLast = vMin;
+    Probe pLast = p0;
+    if (last >= 1) {
+        eLast = scanPoint(vMin, last);
+        pLast = probe(eLast);
+        scanRange(0, vMin, p0, last, eLast, pLast, trace);
+    }
+    // The part step from the last scan point up to E_lim (itself excluded) holds eigenvalues too.
+    // Where 0.1 is lost against |E| the scan has stopped short; it ends there, as the sum does.
+    if (!(eLim - eLast <= Step))
         return;
-    const double eLast = scanPoint(vMin, last);
-    scanRange(0, vMin, p0, last, eLast, probe(eLast), trace);
+    double end = eLim;
+    Probe pEnd = probe(end);
+    if (pEnd.mant == 0.0) {
+        end = std::nextafter(eLim, -HUGE_VAL);
+        pEnd = probe(end);
+    }
+    if (eLast < end)
+        splitRange({eLast, pLast}, {end, pEnd}, nullptr, true, trace);
 }
 
 // Visits, left to right, every scan step between scan points i0 and i1 whose ends differ in the
-// number of eigenvalues below them; all other steps hold no eigenvalue and so no sign change.
-// Since the sign of D and the count come from one recurrence, the decision for each visited step
-// is the plain scan's own.
+// number of eigenvalues below them; all other steps hold no eigenvalue.
 void EigenSolver::scanRange(std::int64_t i0, double e0, const Probe &p0, std::int64_t i1, double e1,
                             const Probe &p1, std::ostream &trace)
 {
-    if (eigenCount >= MaxEigen || p0.below == p1.below)
+    if (eigenCount >= MaxEigen || p0.below >= p1.below)
         return;
     if (i1 - i0 == 1) {
-        // A lower end with D exactly 0 was stored as the upper end of the step before.
-        if (p0.mant == 0.0)
-            return;
-        const bool sameSign = (p0.mant > 0.0 && p1.mant > 0.0) || (p0.mant < 0.0 && p1.mant < 0.0);
-        if (!sameSign)
+        // One eigenvalue and a sign change: refined from the step's ends as the plain scan does it
+        // (its lower end E - 0.1, which may differ from e0 by rounding). Anything else, such as
+        // a close pair or a lower end with D exactly 0 (that eigenvalue belongs to the step
+        // before), is first split.
+        if (p1.below - p0.below == 1 && opposite(p0, p1))
             refineAndStore(e1, p0, p1, trace);
+        else
+            splitRange({e0, p0}, {e1, p1}, nullptr, true, trace);
         return;
     }
     const std::int64_t mid = i0 + (i1 - i0) / 2;
@@ -201,6 +216,61 @@ void EigenSolver::scanRange(std::int64_t i0, double e0, const Probe &p0, std::in
     const Probe pm = probe(em);
     scanRange(i0, e0, p0, mid, em, pm, trace);
     scanRange(mid, em, pm, i1, e1, p1, trace);
+}
+
+bool EigenSolver::opposite(const Probe &a, const Probe &b)
+{
+    // D(b) exactly 0 makes b the root itself; D(a) = 0 is a root outside (a, b].
+    return a.mant != 0.0 && (b.mant == 0.0 || (a.mant > 0.0) != (b.mant > 0.0));
+}
+
+// The eigenvalues in (lo, hi]: split on the count until each piece holds one, then refine in
+// that piece. Near a close pair D(E) ~ (E - l1)(E - l2) is a parabola whose vertex lies between
+// the two roots, so the split point is the vertex of the parabola through both ends and a third
+// known point (`outer`, beyond one end); a guess that took off less than half the interval is
+// followed by a bisection. Below about 1e-13 of |E| the count cannot tell eigenvalues apart (the
+// recurrence rounds at that level): a piece that narrow holds eigenvalues equal to working
+// precision, each stored at its upper end.
+void EigenSolver::splitRange(const Knot &lo, const Knot &hi, const Knot *outer, bool bisect,
+                             std::ostream &trace)
+{
+    if (eigenCount >= MaxEigen || lo.p.below >= hi.p.below)
+        return;
+    if (hi.p.below - lo.p.below == 1 && opposite(lo.p, hi.p)) {
+        bracketAndStore(lo, hi, outer, trace);
+        return;
+    }
+    const double width = hi.e - lo.e;
+    double x = lo.e + 0.5 * width;
+    const bool guess = !bisect && outer;
+    if (guess) {
+        const double v = vertex(lo, hi, *outer);
+        if (v > lo.e && v < hi.e)
+            x = v;
+    }
+    if (!(x > lo.e && x < hi.e) || width <= 1e-13 * std::fmax(1.0, std::fabs(hi.e))) {
+        for (int k = lo.p.below; k < hi.p.below && eigenCount < MaxEigen; ++k)
+            store(hi.e, hi.p, trace);
+        return;
+    }
+    Knot mid{x, probe(x)};
+    // Rounding could make the count step back by one near a very close pair; keep it consistent.
+    mid.p.below = std::clamp(mid.p.below, lo.p.below, hi.p.below);
+    splitRange(lo, mid, &hi, guess && x - lo.e > 0.5 * width, trace);
+    splitRange(mid, hi, &lo, guess && hi.e - x > 0.5 * width, trace);
+}
+
+double EigenSolver::vertex(const Knot &p, const Knot &q, const Knot &r)
+{
+    const int e = std::max({p.p.exp2, q.p.exp2, r.p.exp2});
+    const double yp = std::ldexp(p.p.mant, p.p.exp2 - e);
+    const double yq = std::ldexp(q.p.mant, q.p.exp2 - e);
+    const double yr = std::ldexp(r.p.mant, r.p.exp2 - e);
+    const double dp = q.e - p.e;
+    const double dr = q.e - r.e;
+    const double num = dp * dp * (yq - yr) - dr * dr * (yq - yp);
+    const double den = dp * (yq - yr) - dr * (yq - yp);
+    return q.e - 0.5 * num / den; // NaN or infinite when the points lie on a line
 }
 
 void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, std::ostream &trace)
@@ -217,6 +287,16 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
         xv = std::ldexp(x.mant, x.exp2 - e);
         yv = std::ldexp(y.mant, y.exp2 - e);
     };
+    // False position moves one end at a time. Next to another root (a close pair split across
+    // two steps) it can crawl: the same end moves again and again, each move more than half as
+    // long as the one before.
+    // Then the kept end's value is halved for the secant (the Illinois rule) until the other end
+    // moves. This only happens while the moves are clearly above rounding noise, so ordinary
+    // brackets, which shrink much faster, refine exactly as the plain scan does.
+    double weightA = 1.0;
+    double weightB = 1.0;
+    int lastSide = 0; // -1: a moved last, +1: b moved last
+    double lastMove = 0.0;
     bool aMoved = false;
     for (int it = 0; it < 100; ++it) {
         if (fb.mant == 0.0)
@@ -224,6 +304,8 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
         double fav = 0.0;
         double fbv = 0.0;
         aligned(fa, fb, fav, fbv);
+        fav *= weightA;
+        fbv *= weightB;
         const double delta = -((b - a) * fav / (fbv - fav));
         const double c = a + delta;
         // Once c falls on an end, the iteration has reached a fixed point: D is a pure function,
@@ -234,14 +316,22 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
         const bool onB = c == b && std::signbit(c) == std::signbit(b);
         const Probe fc = onA ? fa : (onB ? fb : probe(c));
         const bool toA = (fc.mant > 0.0 && fa.mant > 0.0) || (fc.mant < 0.0 && fa.mant < 0.0);
+        const double move = std::fabs(c - (toA ? a : b));
+        const int side = toA ? -1 : 1;
         if (toA) {
             aMoved = true;
             a = c;
             fa = fc;
+            weightA = 1.0;
         } else {
             b = c;
             fb = fc;
+            weightB = 1.0;
         }
+        if (side == lastSide && move > 0.5 * lastMove && move > 1e-11 * std::fmax(1.0, std::fabs(c)))
+            (toA ? weightB : weightA) *= 0.5;
+        lastSide = side;
+        lastMove = move;
         if (std::fabs(delta) * 1e14 < b)
             break;
         if ((toA && onA) || (!toA && onB))
@@ -253,10 +343,69 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
     double fbv = 0.0;
     aligned(fa, fb, fav, fbv);
     const bool takeA = std::fabs(fav) < std::fabs(fbv);
-    const double value = takeA ? a : b;
-    const Probe &fv = takeA ? fa : fb;
+    store(takeA ? a : b, takeA ? fa : fb, trace);
+}
+
+// The root in a bracket [lo, hi] holding exactly one, down to 1e-12 of it, for the pieces split
+// off a step. Their roots may lie next to another one just outside, where D is far from a
+// straight line but close to a parabola: each step takes the root inside the bracket of the
+// parabola through both ends and the point replaced last (initially `outer`, or none: then the
+// chord). Such a step lands very near the root, but mostly on the same side, so a step that left
+// more than half of the bracket is followed by one taken twice as far from the newest point,
+// across the root, and if that fails too, by a bisection.
+void EigenSolver::bracketAndStore(const Knot &lo, const Knot &hi, const Knot *outer, std::ostream &trace)
+{
+    if (eigenCount >= MaxEigen)
+        return;
+    Knot a = lo, b = hi, t = outer ? *outer : lo;
+    bool haveT = outer != nullptr;
+    int stalls = 0;      // steps in a row that left more than half of the bracket
+    double newest = 0.0; // the point probed last
+    for (int it = 0; it < 100 && b.p.mant != 0.0 && a.p.mant != 0.0; ++it) {
+        const double width = b.e - a.e;
+        if (width <= 1e-12 * std::fmax(1.0, std::fmax(std::fabs(a.e), std::fabs(b.e))))
+            break;
+        const int scale = std::max({a.p.exp2, b.p.exp2, haveT ? t.p.exp2 : a.p.exp2});
+        const double fa = std::ldexp(a.p.mant, a.p.exp2 - scale);
+        const double fb = std::ldexp(b.p.mant, b.p.exp2 - scale);
+        double x = a.e - fa * width / (fb - fa); // the chord
+        if (haveT) {
+            // p(x) = fa + s1 (x - a) + s2 (x - a)(x - b): roots from the stable quadratic formula.
+            const double ft = std::ldexp(t.p.mant, t.p.exp2 - scale);
+            const double s1 = (fb - fa) / width;
+            const double s2 = ((ft - fa) / (t.e - a.e) - s1) / (t.e - b.e);
+            // In u = x - a: s2 u^2 + (s1 - s2 width) u + fa = 0.
+            const double B = s1 - s2 * width;
+            const double disc = B * B - 4.0 * s2 * fa;
+            if (s2 != 0.0 && disc >= 0.0) {
+                const double qq = -0.5 * (B + std::copysign(std::sqrt(disc), B));
+                const double u1 = qq / s2, u2 = fa / qq;
+                x = a.e + ((u1 > 0.0 && u1 < width) ? u1 : u2);
+            }
+        }
+        if (stalls == 1)
+            x = newest + 2.0 * (x - newest);
+        if (stalls >= 2 || !(x > a.e && x < b.e))
+            x = a.e + 0.5 * width;
+        if (!(x > a.e && x < b.e))
+            break; // neighbouring doubles
+        const Knot c{x, probe(x)};
+        const bool toA = (c.p.mant > 0.0) == (a.p.mant > 0.0) && c.p.mant != 0.0;
+        t = toA ? a : b;
+        haveT = true;
+        (toA ? a : b) = c;
+        newest = x;
+        stalls = b.e - a.e > 0.5 * width ? stalls + 1 : 0;
+    }
+    const bool takeA = a.p.mant == 0.0 || (b.p.mant != 0.0 && std::ldexp(std::fabs(a.p.mant), a.p.exp2) <
+                                                                 std::ldexp(std::fabs(b.p.mant), b.p.exp2));
+    store(takeA ? a.e : b.e, takeA ? a.p : b.p, trace);
+}
+
+void EigenSolver::store(double value, const Probe &f, std::ostream &trace)
+{
     eigenValues[eigenCount++] = value;
-    trace << "EW=" << value << " det=" << std::ldexp(fv.mant, fv.exp2) << std::endl;
+    trace << "EW=" << value << " det=" << std::ldexp(f.mant, f.exp2) << std::endl;
 }
 
 std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const

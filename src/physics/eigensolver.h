@@ -9,8 +9,11 @@
 // Bound states of the 1-D Schroedinger equation on the fixed grid of 1024 points with hard walls
 // just outside both ends. The Hamiltonian is 20000*T + diag(V) with T = tridiag(-1, 2, -1).
 // Eigenvalues are the sign changes of the characteristic determinant along a scan in steps of 0.1
-// from the potential minimum, each refined by false position; the whole search runs in the
-// constructor and writes one "EW=<value> det=<value>" line per eigenvalue to `trace`.
+// from the potential minimum up to E_lim = 2 (vMax - vMin) + vMin + 1, each refined by false
+// position. A step holding several eigenvalues (a close pair, as in a double well) is split by
+// the Sturm count until each piece holds one, so every eigenvalue below E_lim is found (the 500
+// lowest at most). The whole search runs in the constructor and writes one
+// "EW=<value> det=<value>" line per eigenvalue to `trace`.
 class EigenSolver
 {
 public:
@@ -52,7 +55,20 @@ private:
     std::int64_t lastScanIndex(double eLim) const;
     void scanRange(std::int64_t i0, double e0, const Probe &p0, std::int64_t i1, double e1, const Probe &p1,
                    std::ostream &trace);
+    struct Knot
+    {
+        double e;
+        Probe p;
+    };
+    void splitRange(const Knot &lo, const Knot &hi, const Knot *outer, bool bisect, std::ostream &trace);
+    // Abscissa of the vertex of the parabola through three knots.
+    static double vertex(const Knot &p, const Knot &q, const Knot &r);
+    // False position in the scan step below E, from D at the previous scan point and at E.
     void refineAndStore(double E, const Probe &fPrev, const Probe &f, std::ostream &trace);
+    void bracketAndStore(const Knot &lo, const Knot &hi, const Knot *outer, std::ostream &trace);
+    void store(double value, const Probe &f, std::ostream &trace);
+    // A sign change that brackets exactly the roots in (a, b].
+    static bool opposite(const Probe &a, const Probe &b);
 
     double vMax = 0.0;
     double vMin = 0.0;
