@@ -255,10 +255,16 @@ int ScatterSolver::stepsPerSample(int xStart, int xEnd, double e, double c)
             return HundredthSteps;
     }
     // theta = k / m with phi * theta^4 <= budget; at least 100 steps in all.
-    const double m = std::fmax(std::ceil(k * std::sqrt(std::sqrt(phi / PhaseBudget))), std::ceil(100.0 / span));
+    double m = std::fmax(std::ceil(k * std::sqrt(std::sqrt(phi / PhaseBudget))), std::ceil(100.0 / span));
     if (!(m * span <= double(MaxSteps)))
         return TooManySteps;
-    return int(m);
+    // Above 16, m is rounded up to four significant bits (at most 1/8 more steps), so that
+    // neighbouring energies share it and can be integrated side by side.
+    if (m > 16.0) {
+        const double grain = std::ldexp(1.0, std::ilogb(m) - 3);
+        m = std::ceil(m / grain) * grain;
+    }
+    return int(std::fmin(m, double(MaxSteps / span)));
 }
 
 const double *ScatterSolver::solveReference(int xStart, int xEnd, double e, double c)
