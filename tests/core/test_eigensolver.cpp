@@ -109,11 +109,14 @@ TEST(EigenSolver, WellsMatchTheSturmReferenceAndSolveTheGridEquation)
         h[i] = 0.002 * (i - 511.5) * (i - 511.5), g[i] = 0.0004 * (i - 511.5) * (i - 511.5) - 300.0;
     // Square and double wells (false position from below); the symmetric double well of the
     // tunnel splitting and a double barrier with mirrored outer regions hold pairs far closer
-    // than the 0.1 step: 55 and 54 eigenvalues, of which a plain scan finds 33 and 32.
+    // than the 0.1 step: 55 and 54 eigenvalues, of which a plain scan finds 33 and 32. In the
+    // last double well the lowest pair lies on both sides of a scan point, where plain false
+    // position would crawl towards the root.
     const Pot dw = wells(201, 450, -400.0, 0.0, 575, 824, -400.0), db = wells(300, 360, 300.0, 0.0, 664, 724, 300.0);
     ASSERT_TRUE(referenceEigen(dw, 1) - referenceEigen(dw, 0) < 1e-7 && referenceEigen(db, 2) - referenceEigen(db, 1) < 1e-6);
     for (const Pot &V : {h, g, wells(380, 640, 0.0, 300.0), wells(100, 300, -150.0, 120.0),
-                         wells(200, 450, 0.0, 400.0, 560, 810, 0.0), wells(200, 380, -400.0, 0.0, 560, 820, -397.0), dw, db}) {
+                         wells(200, 450, 0.0, 400.0, 560, 810, 0.0), wells(200, 380, -400.0, 0.0, 560, 820, -397.0), dw, db,
+                         wells(356, 463, 0.0, 100.0, 561, 668, 0.0)}) {
         std::ostringstream trace;
         EigenSolver s(V.data(), trace);
         expectAllFound(V, s);
