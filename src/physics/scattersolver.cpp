@@ -269,7 +269,9 @@ int ScatterSolver::stepsPerSample(int xStart, int xEnd, double e, double c)
 
 const double *ScatterSolver::solveReference(int xStart, int xEnd, double e, double c)
 {
-    if (!begin(xStart, xEnd, e, c) || overflow)
+    if (!begin(xStart, xEnd, e, c))
+        return result.data();
+    if (overflow)
         return finish(xEnd);
     const int m = stepsPerSample(xStart, xEnd, e, c);
     if (m == TooManySteps) {
