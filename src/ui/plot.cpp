@@ -269,7 +269,10 @@ void Plot::updateReadouts()
     QString r;
     QString t;
     if (hasData && pointSpacing != 0.0) {
-        const double q = markerEnergy / pointSpacing;
+        // Point 0 stands at the right-hand potential level, which need not be 0 (a step, a
+        // potential below 0 everywhere): count the spacings from there.
+        const double origin = pointCount > 0 && std::isfinite(energies[0]) ? energies[0] : 0.0;
+        const double q = (markerEnergy - origin) / pointSpacing;
         if (std::isfinite(q)) {
             const double k = q >= 0.0 ? std::ceil(q) : std::floor(q);
             if (k >= 0.0 && k < pointCount) {

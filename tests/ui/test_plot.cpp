@@ -68,6 +68,11 @@ private slots:
             plot.addPoint(k / 20.0, 1.0 - k / 20.0, double(k), k);
         QCOMPARE(rAt(10), QString());  // energy 4 -> index 4, skipped
         QCOMPARE(rAt(12), QString("R=0.25"));  // energy 4.8 -> index 5
+        plot.reset();  // a sweep that starts at a level of 30: energies 30, 31, ...
+        for (int k = 0; k < 100; ++k)
+            plot.addPoint(k / 100.0, 1.0 - k / 100.0, 30.0 + k, k);
+        QCOMPARE(rAt(200), QString("R=0.5"));  // energy 80 is point 50
+        QCOMPARE(rAt(50), QString());  // energy 20 lies below the first point
         plot.reset();  // equal energies: spacing 0, no read-out and no division
         for (int k = 0; k < 5; ++k)
             plot.addPoint(0.5, 0.5, 3.0, k);
