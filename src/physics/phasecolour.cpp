@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 constexpr int GridPoints = 1024;
@@ -14,18 +15,41 @@ int mapColumn(int x, int viewWidth)
     const long long k = static_cast<long long>(x) * GridPoints / viewWidth;
     return static_cast<int>(std::clamp<long long>(k, 0, GridPoints - 1));
 }
-}
+
+// The fixed rotations of the green and blue channels' phases.
+const double cos21 = std::cos(2.1), sin21 = std::sin(2.1);
+const double cos42 = std::cos(4.2), sin42 = std::sin(4.2);
+} // namespace
 
 PhaseColour phaseColour(std::complex<double> z)
 {
-    if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
-        return {103, 103, 183};
-    const double m = std::abs(z);
-    const double theta = std::arg(z);  // atan2, 0 for z = 0
-    const double s = 1.0 - std::exp(-5.0 * m);
-    const double c0 = std::cos(theta);
-    const double c1 = std::cos(theta + 2.1);
-    const double c2 = std::cos(theta + 4.2);
+    return phaseColour(z, std::abs(z));
+}
+
+PhaseColour phaseColour(std::complex<double> z, double modulus)
+{
+    constexpr PhaseColour faded{103, 103, 183};
+    double re = z.real();
+    double im = z.imag();
+    if (!std::isfinite(re) || !std::isfinite(im))
+        return faded;
+    // Each channel adds trunc(q(c) s) to its base, with |q| <= 183.1 for |c| <= 1; below
+    // FadedModulus s < 0.005, so every product truncates to 0 (z = 0, with no phase, included).
+    if (!(modulus >= FadedModulus))
+        return faded;
+    double m = modulus;
+    if (!(m <= std::numeric_limits<double>::max())) { // |z| overflows although z is finite
+        re = std::ldexp(re, -2);
+        im = std::ldexp(im, -2);
+        m = std::hypot(re, im);
+    }
+    // cos(theta + a) = cos theta cos a - sin theta sin a with cos theta = Re z/|z| and
+    // sin theta = Im z/|z|: no trigonometry per value.
+    const double c0 = re / m;
+    const double s0 = im / m;
+    const double c1 = c0 * cos21 - s0 * sin21;
+    const double c2 = c0 * cos42 - s0 * sin42;
+    const double s = 1.0 - std::exp(-5.0 * modulus);
     PhaseColour colour;
     colour.red = static_cast<int>(((202.0 * c0 + 50.0) * c0 - 100.0) * s) + 103;
     colour.green = static_cast<int>(((202.0 * c2 + 50.0) * c2 - 100.0) * s) + 103;

@@ -14,6 +14,12 @@ struct PhaseColour
 // A non-finite z has no phase and gets the grey-blue.
 PhaseColour phaseColour(std::complex<double> z);
 
+// The same colour when the caller already has modulus == std::abs(z).
+PhaseColour phaseColour(std::complex<double> z, double modulus);
+
+// Below this modulus every z gets the grey-blue of z = 0.
+constexpr double FadedModulus = 0.001;
+
 // Grid index (of 1024) that column `column` of a view `viewWidth` pixels wide shows.
 int columnIndex(int column, int viewWidth);
 
