@@ -82,10 +82,15 @@ TEST(PhaseColour, ReferenceTableFormulaAndColumnMapping)
         return std::vector<long double>{((202 * c0 + 50) * c0 - 100) * s, ((202 * c2 + 50) * c2 - 100) * s,
                                         ((202 * c1 + 50) * c1 - 180) * s};
     };
-    for (double m : {1e-320, 1e-300, 1e-5, 0.000999, 0.001, 0.0011, 0.01, 0.3, 1.0, 7.0, 200.0, 1e300, 1.7e308})
-        for (int step = 0; step <= 3604; ++step) {  // the last four: exactly on the axes
+    std::vector<std::pair<double, int>> moduli;  // and the number of phases to try
+    for (double m : {1e-320, 1e-300, 1e-5, 0.000999, 0.001, 0.0011, 0.01, 0.3, 1.0, 7.0, 8.0, 200.0, 1e300, 1.7e308})
+        moduli.push_back({m, 3600});
+    for (double m = 0.0009; m < 12; m *= 1.07)  // the saturation's whole range
+        moduli.push_back({m, 360});
+    for (auto [m, phases] : moduli)
+        for (int step = 0; step < phases + 4; ++step) {  // the last four: exactly on the axes
             const cd axes[] = {{m, 0}, {0, m}, {-m, 0}, {0, -m}};
-            const cd z = step < 3600 ? std::polar(m, step * 0.001745329) : axes[step - 3600];
+            const cd z = step < phases ? std::polar(m, step * 6.283185307 / phases) : axes[step - phases];
             const std::vector<int> got = rgb(z), base{103, 103, 183};
             const std::vector<long double> want = terms(z);
             for (int c = 0; c < 3; ++c) {
