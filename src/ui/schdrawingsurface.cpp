@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -48,13 +49,26 @@ private:
     std::vector<double> after;
     bool done = false;
 };
+
+// An RGB32 image whose rows are an odd number of cache lines long. A frame is written column
+// by column; with rows of a power-of-two length (4 KiB at 1024 pixels) every pixel of a column
+// would fall into the same cache set.
+QImage paddedImage(int width, int height)
+{
+    constexpr qsizetype line = 64;
+    const qsizetype stride = (((qsizetype(width) * 4 + line - 1) / line) | 1) * line;
+    void *buffer = std::aligned_alloc(line, size_t(stride) * size_t(std::max(height, 1)));
+    if (!buffer)
+        return QImage(width, height, QImage::Format_RGB32);
+    // The image and its copies own the buffer: the last one frees it.
+    return QImage(static_cast<uchar *>(buffer), width, height, stride, QImage::Format_RGB32, std::free, buffer);
+}
 } // namespace
 
 SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton, QPushButton *streuButton)
-    : QWidget(parent), pot(N, 0.0), psi(N), fourierButton(fourierButton), streuButton(streuButton),
-      view(10, 10, QImage::Format_RGB32)
+    : QWidget(parent), pot(N, 0.0), psi(N), fourierButton(fourierButton), streuButton(streuButton)
 {
-    view.fill(Black);
+    resizeView();
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &SchDrawingSurface::paintEvolution);
     propagator = std::make_unique<Propagator>(pot.data(), psi.data(), N);
@@ -89,21 +103,47 @@ int SchDrawingSurface::gridIndexAt(int x) const
 
 // ---- drawing into the backing image -----------------------------------------------------------
 
+void SchDrawingSurface::resizeView()
+{
+    const qreal ratio = devicePixelRatioF();
+    view = paddedImage(qRound(viewWidth * ratio), qRound(viewHeight * ratio));
+    view.setDevicePixelRatio(ratio);
+    columnGrid.resize(viewWidth);
+    for (int i = 0; i < viewWidth; ++i)
+        columnGrid[i] = columnIndex(i, viewWidth);
+    deviceX.resize(viewWidth + 1);
+    for (int i = 0; i <= viewWidth; ++i)
+        deviceX[i] = std::min(qRound(i * ratio), view.width());
+    deviceY.resize(viewHeight + 1);
+    for (int i = 0; i <= viewHeight; ++i)
+        deviceY[i] = std::min(qRound(i * ratio), view.height());
+    clearView();
+}
+
 void SchDrawingSurface::clearView()
 {
     view.fill(Black);
+    shown.assign(viewWidth, Span());
+    frameOnly = true;
 }
 
 void SchDrawingSurface::drawPotential(const double *A, QRgb colour)
 {
+    frameOnly = false;
     QPainter painter(&view);
     painter.setPen(QPen(QColor(colour), 0));
     QPolygon line(viewWidth);
     for (int i = 0; i < viewWidth; ++i)
-        line.setPoint(i, i, yOf(A[columnIndex(i, viewWidth)]));
+        line.setPoint(i, i, yOf(A[columnGrid[i]]));
     painter.drawPoint(line.point(0));
     if (viewWidth >= 2)
         painter.drawPolyline(line);
+    // On a high-density screen the last logical column has device pixels right of its point.
+    const qreal ratio = view.devicePixelRatio();
+    if (ratio > 1.0) {
+        const QPointF last = line.point(viewWidth - 1);
+        painter.drawLine(last, last + QPointF(1.0 - 1.0 / ratio, 0.0));
+    }
 }
 
 void SchDrawingSurface::redraw()
@@ -117,26 +157,113 @@ void SchDrawingSurface::redraw()
         drawEvolution(psi.data(), nullptr);
 }
 
+void SchDrawingSurface::fillColumn(uchar *bits, qsizetype stride, int column, int from, int to, QRgb colour) const
+{
+    const int x0 = deviceX[column], x1 = deviceX[column + 1];
+    uchar *row = bits + deviceY[from] * stride;
+    uchar *const end = bits + deviceY[to + 1] * stride;
+    if (x1 == x0 + 1) {
+        for (; row < end; row += stride)
+            reinterpret_cast<QRgb *>(row)[x0] = colour;
+        return;
+    }
+    for (; row < end; row += stride)
+        std::fill(reinterpret_cast<QRgb *>(row) + x0, reinterpret_cast<QRgb *>(row) + x1, colour);
+}
+
 void SchDrawingSurface::drawEvolution(const std::complex<double> *wave, const double *V)
 {
-    clearView();
-    const int h = view.height();
-    const int w = std::min(viewWidth, view.width());
-    for (int i = 0; i < w; ++i) {
-        const int k = columnIndex(i, viewWidth);
+    // The frame on black: column i shows grid index k(i) as a line from y - L to y (clipped to
+    // the view) in its phase colour. Only what differs from the last frame is written, erased
+    // and repainted.
+    const bool fresh = !frameOnly;
+    if (fresh)
+        clearView();
+    if (view.isNull())
+        return;
+    const int h = viewHeight;
+    const double halfHeight = 0.5 * viewHeight;
+    const PhaseColour fadedColour = phaseColour(0.0);
+    const QRgb faded = qRgb(fadedColour.red, fadedColour.green, fadedColour.blue);
+
+    // First the new lines, a pass without writes to the image so that the work for one grid
+    // value overlaps with the next.
+    next.resize(viewWidth);
+    for (int i = 0, k = -1; i < viewWidth; ++i) {
+        if (columnGrid[i] == k) { // wide views show each grid value in several columns
+            next[i] = next[i - 1];
+            continue;
+        }
+        k = columnGrid[i];
         const std::complex<double> zk = wave[k];
-        const PhaseColour c = phaseColour(zk);
-        const QRgb rgb = qRgb(c.red, c.green, c.blue);
-        // Clamped before the conversion: a diverging value must not overflow the int.
-        const double length = 0.5 * viewHeight * std::abs(zk);
-        const int L = length >= 0.0 ? int(std::min(length, 1.0e6)) : 0; // NaN: no line
+        const double bound = std::fabs(zk.real()) + std::fabs(zk.imag()); // >= |z|
+        QRgb rgb = faded;
+        int L = 0;
+        if (!(bound < FadedModulus && halfHeight * bound < 0.999)) { // else: no need for |z|
+            // Clamped before the conversion: a diverging value must not overflow the int.
+            double m = 0.0;
+            double length = 0.0;
+            if (bound < 1e140) { // no overflow in the squares
+                m = std::sqrt(zk.real() * zk.real() + zk.imag() * zk.imag());
+                length = std::min(halfHeight * m, 1.0e6);
+            }
+            // The square root may differ from std::abs in the last place: where that could
+            // move the truncation (or the squares would overflow), take std::abs itself.
+            const double fraction = length - int(length);
+            if (!(bound < 1e140) || fraction < 1e-9 || fraction > 1.0 - 1e-9) {
+                m = std::abs(zk);
+                length = std::min(halfHeight * m, 1.0e6);
+            }
+            L = length >= 0.0 ? int(length) : 0; // NaN: no line
+            const PhaseColour c = phaseColour(zk, m);
+            rgb = qRgb(c.red, c.green, c.blue);
+        }
         const int y = V ? yOf(V[k]) : midLine;
-        const int top = std::max(y - L, 0);
-        const int bottom = std::min(y, h - 1);
-        for (int row = top; row <= bottom; ++row)
-            reinterpret_cast<QRgb *>(view.scanLine(row))[i] = rgb;
+        next[i] = Span{std::max(y - L, 0), std::min(y, h - 1), rgb};
     }
-    update();
+
+    // Then the changes, column by column.
+    uchar *const bits = view.bits(); // once: bits() checks for sharing on every call
+    const qsizetype stride = view.bytesPerLine();
+    int left = viewWidth, right = -1, top = h, bottom = -1; // the area to repaint
+    for (int i = 0; i < viewWidth; ++i) {
+        const Span &now = next[i];
+        Span &old = shown[i];
+        const bool had = old.top <= old.bottom, has = now.top <= now.bottom;
+        if (!had && !has)
+            continue;
+        if (had && has && old.top == now.top && old.bottom == now.bottom && old.colour == now.colour)
+            continue;
+        if (had) { // erase what the new line does not cover
+            if (!has || now.top > old.bottom || now.bottom < old.top) {
+                fillColumn(bits, stride, i, old.top, old.bottom, Black);
+            } else {
+                if (old.top < now.top)
+                    fillColumn(bits, stride, i, old.top, now.top - 1, Black);
+                if (old.bottom > now.bottom)
+                    fillColumn(bits, stride, i, now.bottom + 1, old.bottom, Black);
+            }
+        }
+        if (has) { // draw what the old line did not show already
+            if (!had || old.colour != now.colour || now.top > old.bottom || now.bottom < old.top) {
+                fillColumn(bits, stride, i, now.top, now.bottom, now.colour);
+            } else {
+                if (now.top < old.top)
+                    fillColumn(bits, stride, i, now.top, old.top - 1, now.colour);
+                if (now.bottom > old.bottom)
+                    fillColumn(bits, stride, i, old.bottom + 1, now.bottom, now.colour);
+            }
+        }
+        left = std::min(left, i);
+        right = i;
+        top = std::min({top, had ? old.top : h, has ? now.top : h});
+        bottom = std::max({bottom, had ? old.bottom : -1, has ? now.bottom : -1});
+        old = now;
+    }
+    if (fresh)
+        update();
+    else if (right >= left)
+        update(left, top, right - left + 1, bottom - top + 1);
 }
 
 void SchDrawingSurface::drawSelection(const QRect &rect)
@@ -145,6 +272,7 @@ void SchDrawingSurface::drawSelection(const QRect &rect)
     const int right = std::max(rect.left(), rect.right());
     const int top = std::min(rect.top(), rect.bottom());
     const int bottom = std::max(rect.top(), rect.bottom());
+    frameOnly = false;
     // Every outline pixel is flipped exactly once, also for a rectangle one pixel wide or high
     // (a stroked rectangle would flip the shared edges twice and vanish there): four
     // non-overlapping one-pixel strips.
@@ -488,8 +616,16 @@ void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
 
 void SchDrawingSurface::paintEvent(QPaintEvent *e)
 {
+    if (view.devicePixelRatio() != devicePixelRatioF()) { // moved to a screen of another scale
+        resizeView();
+        if (!running)
+            redraw();
+    }
+    // Only the requested area: a frame asks for the band it changed.
+    const QRect r = e->rect();
+    const qreal ratio = view.devicePixelRatio();
     QPainter painter(this);
-    painter.drawImage(e->rect(), view, e->rect());
+    painter.drawImage(QRectF(r), view, QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
 }
 
 void SchDrawingSurface::resizeEvent(QResizeEvent *)
@@ -497,9 +633,7 @@ void SchDrawingSurface::resizeEvent(QResizeEvent *)
     viewWidth = std::max(width(), 1);
     viewHeight = std::max(height(), 1);
     midLine = viewHeight / 2;
-    view = QImage(viewWidth, viewHeight, QImage::Format_RGB32);
-    if (running)
-        clearView();
-    else
+    resizeView();
+    if (!running)
         redraw();
 }

@@ -95,11 +95,21 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
+    // One column of the last frame: rows top..bottom (none if top > bottom) in colour.
+    struct Span
+    {
+        int top = 0;
+        int bottom = -1;
+        QRgb colour = 0;
+    };
+
     int yOf(double v) const;
     int gridIndexAt(int x) const;
     void refresh();
     void redraw();
+    void resizeView();
     void clearView();
+    void fillColumn(uchar *bits, qsizetype stride, int column, int from, int to, QRgb colour) const;
     void drawPotential(const double *A, QRgb colour);
     void applyPen(int i, double v);
     void rebuildPacket();
@@ -133,7 +143,16 @@ private:
     std::unique_ptr<SchEFView> efView;   // top-level, open while "Eigenfunktionen" is on
     const double dt = 50.0;
     const double vScale = 0.0001;
-    QImage view;
+    QImage view; // at the device pixel ratio; drawn on in logical pixels
+    // The frame composer's bookkeeping: the grid index each column shows, the device pixel edges
+    // of the columns and rows, what each column of the last frame drew, and whether the image
+    // holds nothing but that frame on black (else the next frame starts from black).
+    std::vector<int> columnGrid;
+    std::vector<int> deviceX;
+    std::vector<int> deviceY;
+    std::vector<Span> shown;
+    std::vector<Span> next;
+    bool frameOnly = false;
     SmoothingFilter smoother;
     QRect selection{0, 0, -1, -1};
     bool selecting = false; // the rubber band of a left-button selection is in the image

@@ -1,6 +1,9 @@
 #include "plot.h"
+#include "schdrawingsurface.h"
 #include "schefview.h"
+#include "uitestutil.h"
 
+#include <QPushButton>
 #include <QtTest>
 
 #include <vector>
@@ -33,6 +36,31 @@ private slots:
         Plot plot(nullptr, "Moril2", 100);
         const QImage p = plot.grab().toImage();
         QCOMPARE(rowsOf(p, 2 * 70, 2 * 45, 2 * 55, 0xffffff), QVector<int>({2 * 50})); // the R panel's frame
+    }
+
+    void surfaceLinesAreOneDevicePixel()
+    {
+        QPushButton fourier, streu;
+        SchDrawingSurface s(nullptr, &fourier, &streu);
+        s.resize(600, 400);
+        s.show();
+        QCoreApplication::processEvents();
+        QCOMPARE(s.viewImage().size(), QSize(1200, 800));
+        s.penHOnOff(true);
+        s.setPenRange(2000); // a plateau over the whole grid, 50 logical rows above the middle
+        sendMouse(&s, QEvent::MouseButtonPress, {300, 150}, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(qAbs(s.getPot()[0] - 0.005) < 1e-15);
+        QImage img = s.grab().toImage();
+        for (int x : {0, 1, 600, 1198, 1199}) // to the last device column
+            QCOMPARE(rowsOf(img, x, 290, 310, 0xffffff), QVector<int>({300}));
+        // A packet's lines fill whole logical pixels: column 300 shows index 512, 100 rows of 0.5.
+        s.packOnOff(true);
+        sendMouse(&s, QEvent::MouseButtonPress, {300, 100}, Qt::LeftButton, Qt::LeftButton);
+        img = s.grab().toImage();
+        for (int x : {600, 601}) {
+            const QVector<int> rows = rowsOf(img, x, 150, 450, 0xf2222a);
+            QVERIFY(rows.size() == 202 && rows.first() == 200 && rows.last() == 401);
+        }
     }
 };
 
