@@ -1,7 +1,7 @@
 // Counts the live program's timer ticks per second on the current display: opens the main
 // window, places a moving packet the way a user would ("Pack", momentum slider, a click 100
 // pixels above the middle row), presses "Start" and counts for a few seconds.
-//   tickcount [SECONDS] [WIDTHxHEIGHT | max]
+//   quantaura-tickcount [SECONDS] [WIDTHxHEIGHT | max]
 // WIDTHxHEIGHT sizes the main window, "max" gives it the whole available screen (also without
 // a window manager); by default it keeps its opening size.
 #include "editableslider.h"
@@ -45,7 +45,7 @@ void click(QWidget *w, QPoint pos)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: tickcount [SECONDS] [WIDTHxHEIGHT | max]\n");
+    std::fprintf(stderr, "usage: quantaura-tickcount [SECONDS] [WIDTHxHEIGHT | max]\n");
     return 2;
 }
 } // namespace
@@ -78,7 +78,7 @@ int main(int argc, char **argv)
     auto *pack = window.findChild<QPushButton *>(QStringLiteral("spb2"));
     auto *start = window.findChild<QPushButton *>(QStringLiteral("d"));
     if (!timer || !pack || !start) {
-        std::fprintf(stderr, "tickcount: the main window has changed; update this tool\n");
+        std::fprintf(stderr, "quantaura-tickcount: the main window has changed; update this tool\n");
         return 1;
     }
     PaintCounter counter;
@@ -102,7 +102,7 @@ int main(int argc, char **argv)
             std::printf("surface %dx%d: %lld ticks in %.2f s = %.0f ticks/s, %.0f paints/s\n", surface->width(),
                         surface->height(), ticks, s, ticks / s, counter.paints / s);
             start->click();
-            app.quit();
+            QCoreApplication::exit(0); // no close events: nothing may ask a question
         });
     });
     return app.exec();
