@@ -2,12 +2,14 @@
 
 #include "controlhelp.h"
 #include "editableslider.h"
+#include "examples.h"
 #include "potentialfile.h"
 #include "schdrawingsurface.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -68,6 +70,10 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
                     this, &SchMainWindow::open);
     file->addAction(QIcon(QPixmap(saveIcon)), QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
                     this, &SchMainWindow::save);
+    examplesDir = Examples::directory();
+    QMenu *examples = file->addMenu(QStringLiteral("&Beispiele"));
+    for (const Examples::Entry &e : Examples::all())
+        examples->addAction(e.title, this, [this, name = e.file] { openExample(name); });
     file->addSeparator();
     // Through closeEvent, which asks before a changed potential is lost, and then quits.
     file->addAction(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
@@ -284,6 +290,16 @@ void SchMainWindow::open()
     const QString name = askOpenName(this, QString(), QString(), fileFilter);
     if (name.isEmpty())
         return;
+    load(name);
+}
+
+void SchMainWindow::openExample(const QString &file)
+{
+    load(QDir(examplesDir).filePath(file));
+}
+
+void SchMainWindow::load(const QString &name)
+{
     static_assert(PotentialFile::Samples == SchDrawingSurface::N, "file and grid sizes differ");
     std::array<double, PotentialFile::Samples> samples{};
     PotentialFile::ReadNotes notes;

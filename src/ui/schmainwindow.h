@@ -41,6 +41,11 @@ public:
         return QFileDialog::getOpenFileName(parent, caption, dir, filter);
     };
 
+    // Where File -> Beispiele reads its files; replaceable for tests.
+    QString examplesDir;
+    // Loads one of them by file name, exactly as open() loads a chosen file.
+    void openExample(const QString &file);
+
 public slots:
     void open();
     void save();
@@ -53,6 +58,8 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    void load(const QString &name);
+
     QMenuBar *menu;
     QGroupBox *actionGroup;
     QGroupBox *modeGroup;
