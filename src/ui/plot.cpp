@@ -44,11 +44,6 @@ int usableMaximum(double e)
     return int(e);
 }
 
-QString shortest(double v)
-{
-    return QString::number(v, 'g', 6);
-}
-
 // A black image covering `size` logical pixels at the device pixel ratio `dpr`: drawn with
 // logical coordinates, its cosmetic lines are one device pixel thin and its text is sharp.
 QImage blackImage(QSize size, qreal dpr)
@@ -185,6 +180,11 @@ int Plot::markerColumn() const
     return truncated(xScale * markerEnergy + marginX);
 }
 
+QString Plot::readout(double v)
+{
+    return QString::number(v, 'g', 6);
+}
+
 QString Plot::energyText() const
 {
     return energyReadout->text();
@@ -251,7 +251,7 @@ void Plot::Energy(int v)
 void Plot::showMarker(int v)
 {
     markerEnergy = v * energyPerStep;
-    energyReadout->setText(shortest(markerEnergy));
+    energyReadout->setText(readout(markerEnergy));
     updateReadouts();
     if (frameDirty || frameImage.isNull())
         return; // the coming rebuild draws the marker at the slider's value
@@ -278,8 +278,8 @@ void Plot::updateReadouts()
             if (k >= 0.0 && k < pointCount) {
                 const int i = int(k);
                 if (std::isfinite(rValues[i]) && std::isfinite(tValues[i])) {
-                    r = "R=" + shortest(rValues[i]);
-                    t = "T=" + shortest(tValues[i]);
+                    r = "R=" + readout(rValues[i]);
+                    t = "T=" + readout(tValues[i]);
                 }
             }
         }
@@ -339,7 +339,7 @@ void Plot::drawGrid()
         p.drawLine(mx, yUpper, W - mx, yUpper);
         p.drawLine(mx, yLower, W - mx, yLower);
         p.setPen(textPen);
-        const QString label = shortest(j * 0.1);
+        const QString label = readout(j * 0.1);
         p.drawText(labelX, roundedOut(my + u + 5 - j * gridSpacing), label);
         p.drawText(labelX, roundedOut(H - my + 5 - j * gridSpacing), label);
     }

@@ -46,6 +46,8 @@ public:
     QString energyText() const;
     QString rText() const;
     QString tText() const;
+    // A number as the read-outs show it: the shortest form with 6 significant digits.
+    static QString readout(double v);
 
 protected slots:
     void Energy(int v);

@@ -37,7 +37,7 @@ int toPixel(double x)
 
 } // namespace
 
-SchEFView::SchEFView(const double *surfacePot, QWidget *parent) : QWidget(parent)
+SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &trace) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Schrödinger Eigenfunktionen"));
     setAutoFillBackground(true);
@@ -94,7 +94,7 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent) : QWidget(parent
     showLevels = false;
     selected = 0;
 
-    solver = std::make_unique<EigenSolver>(pot.data());
+    solver = std::make_unique<EigenSolver>(pot.data(), trace);
     eigenCount = solver->getEigenCount();
     slider->setRange(0, eigenCount - 1);
 
@@ -129,6 +129,13 @@ SchEFView::~SchEFView() = default;
 double SchEFView::eigenValueAt(int k) const
 {
     return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0;
+}
+
+std::vector<double> SchEFView::eigenFunctionAt(int k) const
+{
+    std::vector<double> psi = solver->getEigenFunction(k, nullptr);
+    psi.resize(N); // without the wall entry
+    return psi;
 }
 
 int SchEFView::columnOf(int j) const

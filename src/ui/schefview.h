@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -22,7 +23,8 @@ class SchEFView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit SchEFView(const double *surfacePot, QWidget *parent = nullptr);
+    // The search writes its trace lines to `trace`.
+    explicit SchEFView(const double *surfacePot, QWidget *parent = nullptr, std::ostream &trace = std::cout);
     ~SchEFView() override;
 
     // Read-only views for tests.
@@ -34,6 +36,10 @@ public:
     double energyMin() const { return eMin; }
     double energyMax() const { return eMax; }
     double eigenValueAt(int k) const;
+    // Eigenfunction k as the window draws it about its level (1024 samples), and the window's
+    // potential (surface potential x 10000): the numbers behind the picture, for export.
+    std::vector<double> eigenFunctionAt(int k) const;
+    const std::vector<double> &potential() const { return pot; }
     // Pixel row of energy v and pixel column of grid index j at the current size.
     int rowOf(double v) const;
     int columnOf(int j) const;

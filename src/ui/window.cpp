@@ -304,8 +304,15 @@ void Window::streurechnung()
         progress.setValue(int(share * 1000.0));
         return !progress.wasCanceled();
     };
-    ScatterSweep::run(*solver, scaledPot.data(), rightEdgeIndex, leftEdgeIndex, widthFactor, energyMax,
-                      *plotWindow, hooks);
+    sweep(*plotWindow, hooks);
+}
+
+ScatterSweep::Result Window::sweep(ScatterSink &sink, const ScatterSweep::Hooks &hooks)
+{
+    if (zeroPotential || !solver)
+        return {};
+    return ScatterSweep::run(*solver, scaledPot.data(), rightEdgeIndex, leftEdgeIndex, widthFactor, energyMax, sink,
+                             hooks);
 }
 
 void Window::showTooWideError()

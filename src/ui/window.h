@@ -5,6 +5,9 @@
 #include <QString>
 #include <QWidget>
 
+#include "scattersweep.h"
+
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +44,11 @@ public:
     Plot *plot() const { return plotWindow; }
     const std::vector<double> &scaledSamples() const { return scaledPot; }
     const std::vector<double> &rawSamples() const { return rawPot; }
+
+    // The sweep that "Calc" runs, with this window's samples, edges, width factor and maximum
+    // energy, into any sink; the hooks stand in for the message boxes and the progress dialog.
+    // Nothing without an accepted potential.
+    ScatterSweep::Result sweep(ScatterSink &sink, const ScatterSweep::Hooks &hooks = {});
 
 protected slots:
     void info();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# cpack makes a Debian package that installs the program, its menu entry, metadata and icons
-# under /usr and depends on Qt's run-time libraries, never on a -dev package.
+# cpack makes a Debian package that installs the program, its export tool, the examples, the
+# menu entry, metadata and icons under /usr and depends on Qt's run-time libraries, never on a
+# -dev package.
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ "$QUANTAURA_SANITIZE" = "ON" ]; then
@@ -18,9 +19,10 @@ deb=${debs[0]}
 
 id=io.github.quantaura.Quantaura
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
-want=(./usr/bin/quantaura ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml
+want=(./usr/bin/quantaura ./usr/bin/quantaura-export ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml
       ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/doc/quantaura/copyright)
 for s in 16 22 24 32 48 64 128 256; do want+=(./usr/share/icons/hicolor/${s}x${s}/apps/$id.png); done
+for f in "$SOURCE_DIR"/examples/*.pot; do want+=(./usr/share/quantaura/examples/$(basename "$f")); done
 for f in "${want[@]}"; do grep -qx "$f" <<<"$files" || fail "the package lacks $f"; done
 ! grep -v '^\./usr/' <<<"$files" | grep -q . || fail "the package installs outside /usr"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# An install into an empty prefix holds exactly the program, its menu entry, its metadata,
-# its icons and its licence, and these fit together.
+# An install into an empty prefix holds exactly the program and its export tool, the examples,
+# the menu entry, the metadata, the icons and the licence, and these fit together.
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix=$(mktemp -d)
@@ -10,14 +10,21 @@ cmake --install "$BUILD_DIR" --prefix "$prefix" >/dev/null
 
 id=io.github.quantaura.Quantaura
 sizes=(16 22 24 32 48 64 128 256)
-expected=(bin/quantaura share/applications/$id.desktop share/metainfo/$id.metainfo.xml
+expected=(bin/quantaura bin/quantaura-export share/applications/$id.desktop share/metainfo/$id.metainfo.xml
           share/icons/hicolor/scalable/apps/$id.svg share/doc/quantaura/LICENSE share/doc/quantaura/copyright)
 for s in "${sizes[@]}"; do expected+=(share/icons/hicolor/${s}x${s}/apps/$id.png); done
+for f in "$SOURCE_DIR"/examples/*.pot; do expected+=(share/quantaura/examples/$(basename "$f")); done
 diff -u <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) \
   || fail "installed files differ from the expected ones (- expected, + installed)"
 
-[ -x "$prefix/bin/quantaura" ] || fail "the program is not executable"
-! readelf -d "$prefix/bin/quantaura" | grep -qE 'RPATH|RUNPATH' || fail "the installed program carries an RPATH"
+for p in quantaura quantaura-export; do
+  [ -x "$prefix/bin/$p" ] || fail "$p is not executable"
+  ! readelf -d "$prefix/bin/$p" | grep -qE 'RPATH|RUNPATH' || fail "the installed $p carries an RPATH"
+done
+# The installed export tool reads the installed examples (the oscillator's ground state: 10 units).
+ground=$("$prefix/bin/quantaura-export" eigen "$prefix/share/quantaura/examples/oszillator.pot" | sed -n 2p)
+awk -F, '$1 == 0 && $2 > 9.99 && $2 < 10.01 { ok = 1 } END { exit !ok }' <<<"$ground" \
+  || fail "quantaura-export on the installed oscillator printed '$ground'"
 
 # Each PNG is a PNG of the size its directory names (width and height from the IHDR chunk).
 for s in "${sizes[@]}"; do
