@@ -2,7 +2,9 @@
 //   quantaura-pictures OUTDIR [NAME...]
 // Each picture is one entry of `scenes` below; a new picture is a new entry.
 #include "editableslider.h"
+#include "phasecolour.h"
 #include "plot.h"
+#include "potentialfile.h"
 #include "schdrawingsurface.h"
 #include "schefview.h"
 #include "schmainwindow.h"
@@ -18,6 +20,7 @@
 #include <QToolTip>
 
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -125,19 +128,17 @@ QImage eigenfunctions()
     return v.grab().toImage();
 }
 
-// The scattering window after "Calc" and its plot beside it, 10 pixels apart as on the screen.
-QImage scattering()
+// The scattering window for `pot` after "Calc" and its plot beside it, 10 pixels apart as on
+// the screen, the plot's marker at `marker`.
+QImage scatteringOf(std::vector<double> pot, int marker)
 {
-    std::vector<double> pot(N, 0.0);
-    for (int k = 480; k < 544; ++k)
-        pot[k] = 0.005;
     Window w;
     w.setPotential(pot.data(), N);
     w.show();
     QCoreApplication::processEvents();
     button(w, "Calc")->click();
     Plot *plot = w.plot();
-    plot->slider()->setValue(300);
+    plot->slider()->setValue(marker);
     const QImage left = w.grab().toImage();
     const QImage right = plot->grab().toImage();
     QImage img(left.width() + 10 + right.width(), std::max(left.height(), right.height()), QImage::Format_RGB32);
@@ -147,6 +148,82 @@ QImage scattering()
     p.drawImage(left.width() + 10, 0, right);
     return img;
 }
+
+QImage scattering()
+{
+    std::vector<double> pot(N, 0.0);
+    for (int k = 480; k < 544; ++k)
+        pot[k] = 0.005;
+    return scatteringOf(pot, 300);
+}
+
+// ---- the handbook's pictures, on the shipped examples ------------------------------------------
+
+std::vector<double> example(const QString &file)
+{
+    std::vector<double> pot(N, 0.0);
+    if (PotentialFile::read(QStringLiteral(QUANTAURA_EXAMPLES_DIR "/") + file, pot.data()) != PotentialFile::ReadStatus::Ok)
+        std::fprintf(stderr, "cannot read the example %s\n", qPrintable(file));
+    return pot;
+}
+
+// First steps: the barrier example chosen from File -> Beispiele, a packet with momentum 100 run
+// into it until part of it has tunnelled through.
+QImage firstSteps()
+{
+    MainWindow m(std::vector<double>(N, 0.0));
+    m.w.examplesDir = QStringLiteral(QUANTAURA_EXAMPLES_DIR);
+    m.w.openExample(QStringLiteral("barriere.pot"));
+    SchDrawingSurface *s = m.w.drawingSurface();
+    button(m.w, "Pack")->click();
+    m.w.pSlider()->slider()->setValue(100);
+    click(s, QPoint(s->width() * 300 / N, s->height() / 2 - 150)); // a packet at index 300
+    button(m.w, "Start")->click();
+    for (int k = 0; k < 230; ++k) // the timer's ticks, without the event loop
+        s->paintEvolution();
+    QImage img = m.w.grab().toImage();
+    button(m.w, "Start")->click();
+    return img;
+}
+
+// The colours of the phase: psi = r e^(i phi) for r up to 1, phase 0 to the right, pi/2 at the top.
+QImage phaseWheel()
+{
+    constexpr int Size = 360, R = 140, C = Size / 2;
+    QImage img(Size, Size, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (int y = 0; y < Size; ++y)
+        for (int x = 0; x < Size; ++x) {
+            const std::complex<double> z(double(x - C) / R, double(C - y) / R);
+            if (std::abs(z) <= 1.0) {
+                const PhaseColour c = phaseColour(z);
+                img.setPixel(x, y, qRgb(c.red, c.green, c.blue));
+            }
+        }
+    QPainter p(&img);
+    p.setPen(Qt::white);
+    const int w = 60, h = 20;
+    p.drawText(QRect(C + R + 2, C - h / 2, Size - C - R - 2, h), Qt::AlignLeft | Qt::AlignVCenter, "0");
+    p.drawText(QRect(C - w / 2, C - R - h - 2, w, h), Qt::AlignHCenter | Qt::AlignBottom, QString::fromUtf8("π/2 (+i)"));
+    p.drawText(QRect(0, C - h / 2, C - R - 4, h), Qt::AlignRight | Qt::AlignVCenter, QString::fromUtf8("π"));
+    p.drawText(QRect(C - w / 2, C + R + 2, w, h), Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8("−π/2 (−i)"));
+    return img;
+}
+
+QImage eigenOf(const QString &file, int countIndex)
+{
+    std::vector<double> pot = example(file);
+    SchEFView v(pot.data());
+    v.findChild<QPushButton *>("d")->setChecked(true); // "Display Eigenwerte"
+    v.findChild<QComboBox *>()->setCurrentIndex(countIndex);
+    emit v.findChild<QComboBox *>()->activated(countIndex);
+    return v.grab().toImage();
+}
+
+QImage handbookEigen() { return eigenOf(QStringLiteral("doppelmulde.pot"), 1); }    // the lowest three
+QImage handbookLattice() { return eigenOf(QStringLiteral("gitter.pot"), 3); }       // the lowest ten
+// The double barrier with the marker on its first resonance (E = 1.58 of 20).
+QImage handbookScattering() { return scatteringOf(example(QStringLiteral("doppelbarriere.pot")), 79); }
 
 } // namespace
 
@@ -168,6 +245,11 @@ int main(int argc, char **argv)
         {"evolution", evolution},
         {"eigenfunctions", eigenfunctions},
         {"scattering", scattering},
+        {"handbuch-erste-schritte", firstSteps},
+        {"handbuch-farbkreis", phaseWheel},
+        {"handbuch-eigenfunktionen", handbookEigen},
+        {"handbuch-gitter", handbookLattice},
+        {"handbuch-streuung", handbookScattering},
     };
     int failed = 0;
     for (const auto &[name, make] : scenes) {
