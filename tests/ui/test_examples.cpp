@@ -296,6 +296,13 @@ private slots:
             QVERIFY2(r.code > 0 && r.out.isEmpty() && r.err.startsWith("quantaura-export: ") && r.err.contains(message),
                      qPrintable(args.join(' ') + " -> " + QString::number(r.code) + ": " + r.err));
         }
+        // What the reader mends is said, as the status bar says it, and the numbers still come.
+        QFile mended(dir.filePath("mended.pot"));
+        QVERIFY(mended.open(QIODevice::WriteOnly));
+        mended.write("Quantaura Potential\n1024\n0,01\n-0.02\n");
+        mended.close();
+        const Run noted = exportRun({"eigen", mended.fileName()});
+        QVERIFY2(noted.code == 0 && noted.out.startsWith("n,E") && noted.err.contains("1 Zeile war keine Zahl"), qPrintable(noted.err));
         const Run version = exportRun({"--version"});
         QCOMPARE(version.code, 0);
         QCOMPARE(version.out, QString("quantaura-export " QUANTAURA_VERSION "\n"));

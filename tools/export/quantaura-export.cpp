@@ -229,10 +229,14 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    // The same reader, with the same rules, as File -> Open.
+    // The same reader, with the same rules, as File -> Open; what the status bar would say after
+    // loading goes to standard error.
     std::array<double, PotentialFile::Samples> pot{};
-    switch (PotentialFile::read(file, pot.data())) {
+    PotentialFile::ReadNotes notes;
+    switch (PotentialFile::read(file, pot.data(), &notes)) {
     case PotentialFile::ReadStatus::Ok:
+        if (const QString changed = notes.message(); !changed.isEmpty())
+            complain(QStringLiteral("%1: %2").arg(file, changed));
         break;
     case PotentialFile::ReadStatus::NotFound:
         complain(QStringLiteral("%1: die Datei gibt es nicht.").arg(file));
