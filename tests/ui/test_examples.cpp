@@ -242,6 +242,26 @@ private slots:
                 cells << traceNumber(view.eigenFunctionAt(k)[j]);
             QCOMPARE(rows[j + 1], cells.join(','));
         }
+        // ... and they are the eigenfunctions of their energies: the grid equation holds (but where
+        // the left tail was cleared), with k nodes and the window's norm.
+        for (int k = 0; k < 4; ++k) {
+            const std::vector<double> psi = view.eigenFunctionAt(k);
+            const double e = view.eigenValueAt(k), top = *std::max_element(psi.begin(), psi.end(),
+                                 [](double a, double b) { return std::fabs(a) < std::fabs(b); });
+            double worst = 0.0, norm = 0.0;
+            int nodes = 0;
+            for (int j = 1; j < N - 1; ++j) {
+                if (psi[j - 1] == 0.0)
+                    continue; // the cleared left tail
+                const double res = -2e4 * psi[j - 1] + (4e4 + view.potential()[j] - e) * psi[j] - 2e4 * psi[j + 1];
+                worst = std::max(worst, std::fabs(res));
+                nodes += psi[j] * psi[j + 1] < 0 && std::fabs(psi[j]) > 1e-6 * std::fabs(top);
+            }
+            for (double v : psi)
+                norm += v * v;
+            QVERIFY2(worst < 1e-6 * std::fabs(top * e) && nodes == k && std::fabs(norm / 400000 - 1) < 1e-9,
+                     qPrintable(QString("state %1: residual %2, %3 nodes, norm %4").arg(k).arg(worst).arg(nodes).arg(norm)));
+        }
 
         // Scattering with other settings: the rows are the points of the plot after "Calc", as its
         // read-outs show them.
