@@ -43,11 +43,13 @@ def double_well(j):
 
 
 def lattice(j):
-    # Kronig-Penney: 8 wells 48 samples wide, barriers 16 wide between them
-    x = j - (MIDDLE - (8 * 48 + 7 * 16) / 2)
-    if x < 0 or x >= 8 * 48 + 7 * 16:
+    # Kronig-Penney: 8 wells 52 samples wide, barriers 20 wide between them; two bands of eight
+    # states below the rim
+    length = 8 * 52 + 7 * 20
+    x = j - (MIDDLE - length / 2)
+    if x < 0 or x >= length:
         return 0.0
-    return DEPTH if x % 64 < 48 else 0.0
+    return DEPTH if x % 72 < 52 else 0.0
 
 
 def step(j):
