@@ -18,6 +18,24 @@ QMargins frameMargins(const QWidget *w)
             outer.bottom() - inner.bottom()};
 }
 
+namespace {
+
+// How much of `r` covers the windows in `taken`. Their controls stand along the top (title bar,
+// menus, button rows) and the left edge, so covering those counts several times over.
+qint64 coverCost(const QRect &r, const QVector<QRect> &taken)
+{
+    auto area = [](const QRect &a) { return a.isValid() ? qint64(a.width()) * a.height() : 0; };
+    qint64 cost = 0;
+    for (const QRect &t : taken) {
+        const QRect topBand(t.left(), t.top(), t.width(), std::min(t.height(), 100));
+        const QRect leftBand(t.left(), t.top(), std::min(t.width(), 180), t.height());
+        cost += area(r & t) + 4 * (area(r & topBand) + area(r & leftBand));
+    }
+    return cost;
+}
+
+} // namespace
+
 QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int gap, const QVector<QRect> &taken)
 {
     const int right = screen.right() + 1 - frame.width();
@@ -35,7 +53,19 @@ QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int 
         if (screen.contains(r) && std::none_of(taken.begin(), taken.end(), [&](const QRect &t) { return t.intersects(r); }))
             return c;
     }
-    return {std::max(std::min(candidates[0].x(), right), screen.left()), std::max(bottom, screen.top())};
+    // No free place: each candidate pushed onto the screen, the one that hides least of the
+    // other windows (and of their controls least of all) wins; on a tie the earlier one.
+    QPoint best;
+    qint64 bestCost = -1;
+    for (const QPoint &c : candidates) {
+        const QPoint on(std::max(std::min(c.x(), right), screen.left()), std::max(std::min(c.y(), bottom), screen.top()));
+        const qint64 cost = coverCost(QRect(on, frame), taken);
+        if (bestCost < 0 || cost < bestCost) {
+            best = on;
+            bestCost = cost;
+        }
+    }
+    return best;
 }
 
 void placeBeside(QWidget *w, const QWidget *anchor, int gap, WithoutFrames withoutFrames)

@@ -19,8 +19,8 @@ QMargins frameMargins(const QWidget *w);
 // Top-left corner for a frame of size `frame` next to the frame `anchor`, `gap` pixels apart:
 // the first of right of it, left of it, below it, above it, and then the corners of `screen`
 // (top right, bottom right, top left, bottom left) that lies on the screen and overlaps none of
-// `taken`. Failing that, right of it as far as the screen allows and as low as it allows, so
-// that the anchor's top row and left column stay in sight.
+// `taken`. Failing that, the one of them, pushed onto the screen, that covers least of `taken`,
+// where covering a window's top band or left column (its controls) weighs more.
 QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int gap, const QVector<QRect> &taken);
 
 enum class WithoutFrames {

@@ -150,17 +150,21 @@ private slots:
 
     void sideWindowsBesideTheirAnchor()
     {
-        const QRect screen(0, 0, 1920, 1080), main(610, 250, 700, 590), scattering(1020, 555, 900, 525);
-        const struct { QRect anchor; QSize frame; QVector<QRect> taken; QPoint at; } cases[] = {
+        const QRect main(610, 250, 700, 590), scattering(1020, 555, 900, 525);
+        const struct { QRect anchor; QSize frame; QVector<QRect> taken; QPoint at; QRect on = {0, 0, 1920, 1080}; } cases[] = {
             {{100, 100, 700, 600}, {500, 500}, {}, {810, 100}},    // right of it
             {{1300, 100, 600, 600}, {500, 500}, {}, {790, 100}},   // no room right: left of it
             {{100, 100, 1700, 300}, {500, 500}, {}, {100, 410}},   // below it
             {{100, 600, 1700, 400}, {500, 500}, {}, {100, 90}},    // above it
             {main, {900, 525}, {main}, {1020, 555}},               // no room: low and right, clear of the controls
             {scattering, {500, 500}, {main, scattering}, {1420, 0}},  // a free corner of the screen
+            // 1600 x 1000, main window top left: the scattering window low right, its plot on the
+            // main window's drawing area rather than on the scattering window or any controls
+            {{0, 0, 707, 590}, {905, 525}, {{0, 0, 707, 590}}, {695, 475}, {0, 0, 1600, 1000}},
+            {{695, 475, 905, 525}, {510, 525}, {{0, 0, 707, 590}, {695, 475, 905, 525}}, {175, 475}, {0, 0, 1600, 1000}},
         };
         for (const auto &c : cases)
-            QCOMPARE(WindowPlacement::beside(c.anchor, c.frame, screen, 10, c.taken), c.at);
+            QCOMPARE(WindowPlacement::beside(c.anchor, c.frame, c.on, 10, c.taken), c.at);
     }
 };
 
