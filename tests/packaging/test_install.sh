@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# An install into an empty prefix holds exactly the program and its export tool, the examples,
-# the menu entry, the metadata, the icons and the licence, and these fit together.
+# An install into an empty prefix holds exactly the program and its export tool, the examples, the
+# menu entry, the metadata, the icons and the licence; these fit together and pass their validators
+# (no errors, no warnings; desktop-file-validate's hints are allowed, as the categories deliberately
+# name both Education and Science). cpack's Debian package holds the same files under /usr and
+# depends on Qt's run-time libraries, never on a -dev package.
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/prefix
 cmake --install "$BUILD_DIR" --prefix "$prefix" >/dev/null
 
 id=io.github.quantaura.Quantaura
@@ -25,15 +29,9 @@ done
 ground=$("$prefix/bin/quantaura-export" eigen "$prefix/share/quantaura/examples/oszillator.pot" | sed -n 2p)
 awk -F, '$1 == 0 && $2 > 9.99 && $2 < 10.01 { ok = 1 } END { exit !ok }' <<<"$ground" \
   || fail "quantaura-export on the installed oscillator printed '$ground'"
-
-# Each PNG is a PNG of the size its directory names (width and height from the IHDR chunk).
 for s in "${sizes[@]}"; do
   png=$prefix/share/icons/hicolor/${s}x${s}/apps/$id.png
-  b=($(od -An -tu1 -N24 "$png"))
-  [ "${b[*]:0:8}" = "137 80 78 71 13 10 26 10" ] || fail "$png is not a PNG"
-  w=$(( (b[16] << 24) | (b[17] << 16) | (b[18] << 8) | b[19] ))
-  h=$(( (b[20] << 24) | (b[21] << 16) | (b[22] << 8) | b[23] ))
-  [ "$w x $h" = "$s x $s" ] || fail "$png is $w x $h, not $s x $s"
+  file -b "$png" | grep -q "^PNG image data, $s x $s," || fail "$png is not a $s x $s PNG: $(file -b "$png")"
 done
 
 desktop=$prefix/share/applications/$id.desktop
@@ -45,4 +43,24 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
 grep -q '<binary>quantaura</binary>' "$metainfo" || fail "metainfo does not provide the program"
 newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n1 | cut -d'"' -f2)
 [ "$newest" = "$PROJECT_VERSION" ] || fail "newest release in the metainfo is '$newest', the project is $PROJECT_VERSION"
-echo "install tree: ${#expected[@]} files as expected"
+out=$(desktop-file-validate "$desktop") && ! grep -qE 'error:|warning:' <<<"$out" || fail "desktop-file-validate: $out"
+appstreamcli validate --no-net --strict "$metainfo" || fail "appstreamcli rejects the metainfo"
+appstreamcli validate-tree --no-net --strict "$prefix" || fail "appstreamcli rejects the install tree"
+
+if [ "$QUANTAURA_SANITIZE" = "ON" ]; then
+  echo "install tree checked; no package: a sanitizer build is never packaged (it needs the sanitizer run-time)"
+  exit 0
+fi
+cpack --config "$BUILD_DIR/CPackConfig.cmake" -G DEB -B "$tmp/deb" >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; fail "cpack failed"; }
+deb=$(echo "$tmp"/deb/*.deb)
+diff -u <(printf './usr/%s\n' "${expected[@]}" | sort) <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort) \
+  || fail "the package's files differ from the installed ones (- expected, + packaged)"
+[ "$(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" = "quantaura $PROJECT_VERSION" ] \
+  || fail "the package is not quantaura $PROJECT_VERSION"
+depends=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/(.*//; s/[[:space:]]//g' | grep .)
+! grep -q -- '-dev$' <<<"$depends" || fail "the package depends on a -dev package: $(grep -- '-dev$' <<<"$depends")"
+runtime=$(bash -c 'source "$1/scripts/setup.sh"; printf "%s\n" "${QUANTAURA_RUNTIME_PACKAGES[@]}"' _ "$SOURCE_DIR")
+for p in libqt6core6 libqt6gui6 libqt6widgets6 $runtime; do
+  grep -qx "$p" <<<"$depends" || fail "the package does not depend on $p (Depends: $(dpkg-deb -f "$deb" Depends))"
+done
+echo "install tree and $(basename "$deb"): ${#expected[@]} files as expected; Depends: $(dpkg-deb -f "$deb" Depends)"
