@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 namespace {
-
 void check(bool ok, const char *what)
 {
     if (!ok) {
@@ -20,36 +19,28 @@ void check(bool ok, const char *what)
     }
 }
 
-PotentialFile::ReadStatus load(const QByteArray &bytes, double *pot, PotentialFile::ReadNotes &notes)
+PotentialFile::ReadStatus load(QByteArray bytes, double *pot, PotentialFile::ReadNotes &notes)
 {
-    QByteArray copy = bytes;
-    QBuffer in(&copy);
+    QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     return PotentialFile::read(in, pot, &notes);
 }
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     constexpr int N = PotentialFile::Samples;
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    double pot[N];
-    PotentialFile::ReadNotes notes;
-    if (load(bytes, pot, notes) != PotentialFile::ReadStatus::Ok)
+    double pot[N], back[N];
+    PotentialFile::ReadNotes notes, none;
+    if (load(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), pot, notes) != PotentialFile::ReadStatus::Ok)
         return 0;
-    check(notes.notNumbers >= 0 && notes.clamped >= 0 && notes.flushed >= 0
-              && notes.notNumbers + notes.clamped + notes.flushed <= N,
-          "counts");
-    check(notes.message().isEmpty() == (notes.notNumbers + notes.clamped + notes.flushed == 0), "message");
+    const int mended = notes.notNumbers + notes.clamped + notes.flushed;
+    check(notes.notNumbers >= 0 && notes.clamped >= 0 && notes.flushed >= 0 && mended <= N, "counts");
+    check(notes.message().isEmpty() == (mended == 0), "message");
     for (double v : pot)
         check(std::isfinite(v) && std::fabs(v) <= PotentialFile::MaxSample
-                  && (v == 0.0 || std::fabs(v) >= PotentialFile::MinSample),
-              "sample range");
-
+                  && (v == 0.0 || std::fabs(v) >= PotentialFile::MinSample), "sample range");
     const QByteArray once = PotentialFile::text(pot);
-    double back[N];
-    PotentialFile::ReadNotes none;
     check(load(once, back, none) == PotentialFile::ReadStatus::Ok && none.message().isEmpty(), "reload");
     for (int k = 0; k < N; ++k) {
         char printed[32];
