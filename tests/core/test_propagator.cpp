@@ -1,27 +1,61 @@
+// The numbers behind the simulation surface: the pens, the smoothing tool and its transform, the
+// wave packet, the phase colours and the propagation.
+#include "fft.h"
 #include "phasecolour.h"
+#include "potentialpen.h"
 #include "propagator.h"
+#include "smoothingfilter.h"
 #include "wavepacket.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <climits>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 using cd = std::complex<double>;
-using Psi = std::vector<cd>;
-constexpr int N = PacketPoints;
+using Vec = std::vector<cd>;
+constexpr int N = 1024;
 
-Psi packet(int i0, int h0, int dx, int p, int dp, int viewHeight = 400)
+Vec randomData(int n, std::uint64_t s)
 {
-    Psi psi(N, cd(7.0, 7.0));
+    auto rnd = [&s] { return double((s = s * 6364136223846793005ULL + 1442695040888963407ULL) >> 11) / 0x1p53 - 0.5; };
+    Vec v(n);
+    std::generate(v.begin(), v.end(), [&] { return cd{rnd(), rnd()}; });  // braces: real part drawn first
+    return v;
+}
+
+Vec directDft(const Vec &in, int sign)  // exact, scaled by 1/sqrt(n), exponent sign +1 (forward) or -1
+{
+    const int n = int(in.size());
+    Vec out(n);
+    for (int k = 0; k < n; ++k)
+        for (int m = 0; m < n; ++m)
+            out[k] += in[m] * std::polar(1.0 / std::sqrt(n), sign * 2.0 * std::acos(-1.0) * (m * k % n) / n);
+    return out;
+}
+
+double maxDiff(const Vec &a, const Vec &b = {})
+{
+    double d = 0.0;
+    for (size_t i = 0; i < a.size(); ++i)
+        d = std::max(d, std::abs(a[i] - (b.empty() ? 0.0 : b[i])));
+    return d;
+}
+
+Vec packet(int i0, int h0, int dx, int p, int dp, int viewHeight = 400)
+{
+    Vec psi(N, cd(7.0, 7.0));
     initPacket(psi.data(), i0, h0, dx, p, dp, viewHeight);
     return psi;
 }
 
 struct Moments { double norm = 0, centre = 0, spread = 0, momentum = 0; };
-Moments moments(const Psi &psi)  // of |psi|^2; momentum: mean wave number per grid point
+Moments moments(const Vec &psi)  // of |psi|^2; momentum: mean wave number per grid point
 {
     Moments m;
     for (int k = 0; k < N; ++k) {
@@ -32,18 +66,132 @@ Moments moments(const Psi &psi)  // of |psi|^2; momentum: mean wave number per g
     m.spread = std::sqrt(m.spread / m.norm - m.centre * m.centre);
     return m;
 }
-Moments run(Propagator &prop, const Psi &psi, int n) { while (n-- > 0) prop.step(50.0); return moments(psi); }
+Moments run(Propagator &prop, const Vec &psi, int n) { while (n-- > 0) prop.step(50.0); return moments(psi); }
+
+// Tent: straight flanks from the untouched feet A[i - range] and A[i + range], clamped to the grid.
+// Plateau: the whole clamped range. Line: the first click (last = -1) sets one point and becomes the
+// last one; later clicks join from it in either direction, whatever the pen range.
+struct Stroke
+{
+    PotentialPen::Kind kind;
+    int i;
+    double v;
+    int range, last;
+    std::vector<std::pair<int, double>> want;  // samples afterwards
+};
+
+TEST(PotentialPen, TentsPlateausAndLinesAgainstTheirClosedForms)
+{
+    using P = PotentialPen;
+    const std::vector<Stroke> tents{{P::Tent, 10, 1.0, 50, -1, {{0, 0.2}, {5, 0.6}, {10, 1.0}, {35, 0.5}, {60, 0.0}}},
+                                    {P::Tent, 1020, 0.6, 50, -1, {{969, 0.0}, {995, 0.3}, {1021, 0.3}, {1023, -0.3}}}};
+    const std::vector<Stroke> plateaus{{P::Plateau, 500, 0.25, 30, -1, {{469, 0.0}, {470, 0.25}, {530, 0.25}, {531, 0.0}}},
+                                       {P::Plateau, 3, -0.5, 30, -1, {{0, -0.5}, {33, -0.5}, {34, 0.0}, {470, 0.25}}}};
+    const std::vector<Stroke> lines{{P::Line, 100, 1.0, 5, -1, {{99, 0.0}, {100, 1.0}, {101, 0.0}}},
+                                    {P::Line, 200, 3.0, 5, 100, {{100, 1.0}, {150, 2.0}, {200, 3.0}, {201, 0.0}}},
+                                    {P::Line, 0, -1.0, 5, 200, {{200, 3.0}, {100, 1.0}, {50, 0.0}, {0, -1.0}}}};
+    for (const std::vector<Stroke> &strokes : {tents, plateaus, lines}) {
+        std::vector<double> A(1024, 0.0);
+        A[0] = 0.2, A[1023] = -0.3;
+        for (const Stroke &s : strokes) {
+            int last = s.last;
+            PotentialPen::apply(A.data(), 1024, s.kind, s.i, s.v, s.range, last);
+            EXPECT_EQ(last, s.kind == P::Line && s.last < 0 ? s.i : s.last);
+            for (const auto &[j, want] : s.want)
+                EXPECT_NEAR(A[j], want, 1e-15) << s.kind << " at " << s.i << ": " << j;
+        }
+    }
+}
+
+TEST(FFT, ImpulsesConstantDirectTransformInverseAndInPlace)
+{
+    FFT fft(10);
+    ASSERT_TRUE(fft.size() == N && FFT(-3).size() == 1 && FFT(99).size() == 1 << FFT::MaxLog2);  // sizes clamped
+    Vec in(N), out(N);
+    in[0] = 1.0;
+    fft.transform(in.data(), out.data(), 0);
+    EXPECT_LT(maxDiff(out, Vec(N, 1.0 / 32.0)), 1e-17);
+    in[0] = 0.0, in[1] = 1.0;
+    fft.transform(in.data(), out.data(), 0);
+    EXPECT_LT(std::abs(out[1] * 32.0 - std::polar(1.0, 6.28318 / N)), 1e-15);  // (cos w, sin w), w = 6.28318 / N
+    EXPECT_LT(std::abs(out[300] * 32.0 - std::polar(1.0, 300 * 6.28318 / N)), 1e-13);  // running product of exp(i w)
+    std::fill(in.begin(), in.end(), cd(0.75, -0.25));
+    fft.transform(in.data(), out.data(), 0);
+    EXPECT_LT(std::abs(out[0] - 32.0 * in[0]), 1e-13);
+    out[0] = 0.0;
+    EXPECT_LT(maxDiff(out), 1e-14);
+    for (int n = 0; n <= 10; ++n) {  // odd and even numbers of stages
+        FFT f(n);
+        const Vec data = randomData(1 << n, 7 + n);
+        for (short direction : {0, 3}) {  // any non-zero direction is the inverse
+            Vec res(data.size()), back(data.size()), inPlace = data;
+            f.transform(data.data(), res.data(), direction);
+            const Vec exact = directDft(data, direction == 0 ? 1 : -1);
+            EXPECT_LT(maxDiff(res, exact), std::min(1e-5, 2e-5 * maxDiff(exact))) << n;
+            EXPECT_TRUE(n < 10 || maxDiff(res, exact) > 1e-6 * maxDiff(exact)) << direction;  // 6.28318 < 2 pi
+            f.transform(res.data(), back.data(), short(direction == 0));
+            EXPECT_LT(maxDiff(back, data), 5e-15 * maxDiff(data)) << n;
+            f.transform(inPlace.data(), inPlace.data(), direction);
+            EXPECT_EQ(inPlace, res) << n;
+        }
+    }
+    cd z(2.0, -1.0);  // missing arrays ignored
+    FFT(0).transform(nullptr, &z, 0), FFT(0).transform(&z, nullptr, 1);
+    EXPECT_EQ(z, cd(2.0, -1.0));
+}
+
+TEST(SmoothingFilter, FactorsSelectionDragDirectionAndGridEnds)
+{
+    const double c = 300.0 * 0.0001;
+    const struct { int j; double f, tolerance; } factors[] = {{0, 1.0, 0.0}, {1023, 1.0, 0.0}, {1, 0.3986, 5e-5},
+                                                              {1022, 0.3986, 5e-5}, {2, 0.1592, 5e-5}, {10, 0.000110, 5e-7}};
+    for (const auto &f : factors)
+        EXPECT_NEAR(SmoothingFilter::factor(f.j, c), f.f, f.tolerance) << f.j;
+    // A box on a gentle slope with noise, and its low pass by exact transforms.
+    const Vec noise = randomData(N, 99);
+    std::vector<double> orig(N);
+    for (int k = 0; k < N; ++k)
+        orig[k] = 0.001 * k / N + (k >= 480 && k < 540 ? 0.01 : 0.0) + 0.002 * noise[k].real();
+    Vec ref = directDft(Vec(orig.begin(), orig.end()), 1);
+    for (int j = 0; j < N; ++j)
+        ref[j] *= std::exp(-c * c * j * (1023.0 - j));
+    ref = directDft(ref, -1);
+    SmoothingFilter filter;
+    std::vector<double> v = orig, forward = orig, backward = orig, wide = orig, whole = orig, edges = orig;
+    filter.smooth(v.data(), 500, 500, 300.0);
+    EXPECT_NEAR(v[500], ref[500].real(), 1e-8);  // far from orig[500]: the box is smoothed away
+    for (int k = 0; k < N; ++k) {  // straight lines to the untouched feet at 450 and 550; the rest bit-identical
+        const int off = std::abs(k - 500);
+        const double foot = orig[k < 500 ? 450 : 550];
+        ASSERT_NEAR(v[k], off >= 50 ? orig[k] : foot + (v[500] - foot) * (50 - off) / 50.0, off >= 50 ? 0 : 1e-15) << k;
+    }
+    filter.smooth(forward.data(), 470, 560, 300.0);
+    filter.smooth(backward.data(), 560, 470, 300.0);
+    EXPECT_EQ(forward, backward);
+    for (int k : {470, 480, 510, 539, 560})
+        EXPECT_NEAR(forward[k], ref[k].real(), 1e-8) << k;
+    EXPECT_TRUE(std::equal(orig.begin(), orig.begin() + 421, forward.begin())
+                && std::equal(orig.begin() + 610, orig.end(), forward.begin() + 610));
+    filter.smooth(wide.data(), 2000, -20, 250.0);  // clamped to the grid
+    filter.smooth(whole.data(), 0, 1023, 250.0);
+    EXPECT_EQ(wide, whole);
+    filter.smooth(edges.data(), 10, 1000, 250.0);  // blends from A[0] and to A[1023], shorter than 50
+    EXPECT_TRUE(edges[0] == orig[0] && edges[1023] == orig[1023]);
+    EXPECT_NEAR(edges[5], (orig[0] + edges[10]) / 2.0, 1e-15);
+    EXPECT_NEAR(edges[1000] + (orig[1023] - edges[1000]) * 11.0 / 23.0, edges[1011], 1e-15);
+    filter.smooth(nullptr, 0, 1023, 250.0);
+}
 
 TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
 {
-    const Psi def = packet(512, 100, 100, 0, 10);
+    const Vec def = packet(512, 100, 100, 0, 10);
     EXPECT_NEAR(std::abs(def[512]), 0.5, 1e-15);
     // |psi| = 0.5 exp(-a x^2) and phase -d x^2, read at x = 1/8 (64 points off centre).
     EXPECT_NEAR(-std::log(2.0 * std::abs(def[576])) * 64.0, 26.2144, 1e-9);
     EXPECT_NEAR(-std::arg(def[576]) * 64.0, 17.165, 5e-4);
     EXPECT_NEAR(moments(def).spread, 50.0, 1e-9);
     // Off centre, negative height and p: (2 |h0| / H) exp(-a (x - x0)^2 + i (q x - d (x - x0)^2 + d x0^2)).
-    const Psi psi = packet(700, -90, 240, -37, 55, 600);
+    const Vec psi = packet(700, -90, 240, -37, 55, 600);
     const double a = 1024.0 * 1024.0 / (4.0 * 240 * 240), s = std::sqrt(a) + 5.5, d = std::sqrt((s * s - a) * a);
     for (int k = 0; k < N; k += 7) {
         const double x = (k - 512) / 512.0, x0 = 188 / 512.0, u = (x - x0) * (x - x0);
@@ -52,13 +200,13 @@ TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
     for (int p = -9; p <= 9; ++p)  // the wave number is p div 10
         EXPECT_EQ(packet(400, 120, 150, p, 20), packet(400, 120, 150, 0, 20)) << p;
     for (int dp : {0, -1, -5}) {  // no chirp where the square root's argument would be negative
-        const Psi flat = packet(512, 100, 100, 0, dp);
+        const Vec flat = packet(512, 100, 100, 0, dp);
         EXPECT_NEAR(flat[512].real(), 0.5, 1e-15);
         EXPECT_TRUE(std::all_of(flat.begin(), flat.end(), [](cd z) { return z.imag() == 0.0 && z.real() >= 0.0; }));
     }
-    for (const Psi &none : {packet(512, 100, 0, 0, 10), packet(512, 100, 100, 0, 10, 0), packet(512, 0, 100, 0, 10)})
-        EXPECT_EQ(none, Psi(N));  // no width, view height or height: no packet
-    for (const Psi &odd : {packet(-100000, 100, 100, 0, 10), packet(512, 100, 100, 0, -1000),
+    for (const Vec &none : {packet(512, 100, 0, 0, 10), packet(512, 100, 100, 0, 10, 0), packet(512, 0, 100, 0, 10)})
+        EXPECT_EQ(none, Vec(N));  // no width, view height or height: no packet
+    for (const Vec &odd : {packet(-100000, 100, 100, 0, 10), packet(512, 100, 100, 0, -1000),
                            packet(512, 100, -100, INT_MAX, INT_MAX, -400)})  // extreme parameters stay finite
         EXPECT_TRUE(std::all_of(odd.begin(), odd.end(), [](cd z) { return std::isfinite(std::abs(z)); }));
     initPacket(nullptr, 512, 100, 100, 0, 10, 400);
@@ -73,31 +221,25 @@ TEST(PhaseColour, ReferenceTableFormulaAndColumnMapping)
         {{std::nan(""), 1}, {103, 103, 183}}, {{HUGE_VAL, -HUGE_VAL}, {103, 103, 183}}};
     for (const auto &t : colours)
         EXPECT_EQ(rgb(t.z), t.rgb) << t.z;
-    // Against the formula evaluated with long double trigonometry: equal, except for a difference
-    // of 1 where the exact value of a channel's truncated term lies within 1e-6 of a whole number.
-    auto terms = [](cd z) {
-        const long double m = std::hypot((long double)z.real(), (long double)z.imag());
-        const long double t = std::atan2((long double)z.imag(), (long double)z.real());
-        const long double s = 1 - std::exp(-5 * m), c0 = std::cos(t), c1 = std::cos(t + 2.1L), c2 = std::cos(t + 4.2L);
-        return std::vector<long double>{((202 * c0 + 50) * c0 - 100) * s, ((202 * c2 + 50) * c2 - 100) * s,
-                                        ((202 * c1 + 50) * c1 - 180) * s};
-    };
-    std::vector<std::pair<double, int>> moduli;  // and the number of phases to try
+    // Against the formula in long double: equal, except for a difference of 1 where the exact value
+    // of a channel's truncated term lies within 1e-6 of a whole number. Special moduli at 3600
+    // phases, the saturation's whole range at 360, each also exactly on the four axes.
+    std::vector<std::pair<double, int>> moduli;
     for (double m : {1e-320, 1e-300, 1e-5, 0.000999, 0.001, 0.0011, 0.01, 0.3, 1.0, 7.0, 8.0, 200.0, 1e300, 1.7e308})
         moduli.push_back({m, 3600});
-    for (double m = 0.0009; m < 12; m *= 1.07)  // the saturation's whole range
+    for (double m = 0.0009; m < 12; m *= 1.07)
         moduli.push_back({m, 360});
     for (auto [m, phases] : moduli)
-        for (int step = 0; step < phases + 4; ++step) {  // the last four: exactly on the axes
+        for (int step = 0; step < phases + 4; ++step) {
             const cd axes[] = {{m, 0}, {0, m}, {-m, 0}, {0, -m}};
             const cd z = step < phases ? std::polar(m, step * 6.283185307 / phases) : axes[step - phases];
-            const std::vector<int> got = rgb(z), base{103, 103, 183};
-            const std::vector<long double> want = terms(z);
-            for (int c = 0; c < 3; ++c) {
-                const bool near = std::fabs(want[c] - std::round(want[c])) < 1e-6L;
-                const int d = got[c] - base[c] - int(want[c]);
-                ASSERT_TRUE(d == 0 || (near && std::abs(d) == 1)) << z << " channel " << c << ": " << got[c];
-                ASSERT_TRUE(got[c] >= 0 && got[c] <= 255);
+            const long double re = z.real(), im = z.imag(), t = std::atan2(im, re), s = 1 - std::exp(-5 * std::hypot(re, im));
+            const std::vector<int> got = rgb(z);
+            for (int c = 0; c < 3; ++c) {  // red at t, green at t + 4.2, blue at t + 2.1
+                const long double cs = std::cos(t + (c == 0 ? 0 : c == 1 ? 4.2L : 2.1L));
+                const long double want = ((202 * cs + 50) * cs - (c == 2 ? 180 : 100)) * s;
+                const int d = got[c] - (c == 2 ? 183 : 103) - int(want);
+                ASSERT_TRUE(d == 0 || (std::fabs(want - std::round(want)) < 1e-6L && std::abs(d) == 1)) << z << " channel " << c << ": " << got[c];
             }
         }
     for (int i = 0; i < 2048; ++i)
@@ -112,51 +254,45 @@ TEST(PhaseColour, ReferenceTableFormulaAndColumnMapping)
         EXPECT_EQ(t.f(t.x, t.width), t.expected) << t.x << " " << t.width;
 }
 
-TEST(Propagator, StepSolvesTheCrankNicolsonSystemAndConservesTheNorm)
+TEST(Propagator, StepSolvesTheCrankNicolsonSystemWithThePotentialAsItIsAndConservesTheNorm)
 {
     std::vector<double> pot(N);
     for (int k = 0; k < N; ++k)
         pot[k] = 0.00002 * (k - 512) / 512.0 + (k > 600 && k < 640 ? 0.003 : 0) - (k > 200 && k < 320 ? 0.002 : 0);
-    Psi psi = packet(400, 150, 80, 150, 20);
-    const Psi start = psi;
+    Vec psi = packet(400, 150, 80, 150, 20), before = psi;
+    const double n0 = moments(psi).norm;
+    auto residual = [&] {  // of (1 + i dt H / 2) psi = (1 - i dt H / 2) before, walls outside the ends
+        double r = 0.0;
+        for (int k = 0; k < N; ++k) {
+            const cd side = (k > 0 ? psi[k - 1] + before[k - 1] : 0.0) + (k + 1 < N ? psi[k + 1] + before[k + 1] : 0.0);
+            r = std::max(r, std::abs(psi[k] - before[k] + cd(0.0, 25.0) * ((1.0 + pot[k]) * (psi[k] + before[k]) - 0.5 * side)));
+        }
+        return r;  // the matrix's singular values are >= 1: this bounds the error
+    };
     Propagator prop(pot.data(), psi.data(), N);
     prop.step(50.0);
-    auto row = [&](const Psi &x, int k, double s) {  // row k of (1 + s i dt H / 2) x, walls outside the ends
-        const cd side = (k > 0 ? x[k - 1] : 0.0) + (k + 1 < N ? x[k + 1] : 0.0);
-        return x[k] + cd(0.0, s * 25.0) * ((1.0 + pot[k]) * x[k] - 0.5 * side);
-    };
-    for (int k = 0; k < N; ++k)  // singular values >= 1: the residual bounds the error
-        ASSERT_LT(std::abs(row(psi, k, 1) - row(start, k, -1)), 1e-13) << k;
-    const double n0 = moments(start).norm;
+    EXPECT_LT(residual(), 1e-13);
     EXPECT_LT(std::fabs(run(prop, psi, 2999).norm - n0) / n0, 1e-10);
     cd overlap = 0.0;
     for (int k = 0; k < N; ++k)
-        overlap += std::conj(start[k]) * psi[k];
+        overlap += std::conj(before[k]) * psi[k];
     EXPECT_LT(std::abs(overlap) / n0, 0.5);  // the packet did move away: the test is not vacuous
-}
-
-TEST(Propagator, PotentialEditActsOnTheNextStepAndBadArgumentsDoNothing)
-{
-    std::vector<double> pot(N, 0.0), zero(N, 0.0);
-    Psi psi = packet(400, 100, 100, 100, 10);
-    Propagator prop(pot.data(), psi.data(), N);
+    for (double &v : pot)  // an edit acts on the very next step
+        v += 0.001;
+    before = psi;
     prop.step(50.0);
-    std::fill(pot.begin() + 450, pot.begin() + 500, 0.002);
-    Psi fresh = psi, stale = psi;
-    for (Propagator bad : {Propagator(pot.data(), fresh.data(), 0), Propagator(pot.data(), fresh.data(), -5),
-                           Propagator(nullptr, fresh.data(), N), Propagator(pot.data(), nullptr, N)})
+    EXPECT_LT(residual(), 1e-13);
+    before = psi;
+    for (Propagator bad : {Propagator(pot.data(), psi.data(), 0), Propagator(pot.data(), psi.data(), -5),
+                           Propagator(nullptr, psi.data(), N), Propagator(pot.data(), nullptr, N)})
         bad.step(50.0);  // does nothing
-    Propagator(pot.data(), fresh.data(), N).step(50.0);
-    Propagator(zero.data(), stale.data(), N).step(50.0);
-    prop.step(50.0);
-    EXPECT_EQ(psi, fresh);
-    EXPECT_NE(psi, stale);
+    EXPECT_EQ(psi, before);
 }
 
 TEST(Propagator, FreePacketNarrowsAndSpreadsMovingPacketTravelsAndReflects)
 {
     std::vector<double> pot(N, 0.0);
-    Psi psi = packet(512, 100, 100, 0, 10);
+    Vec psi = packet(512, 100, 100, 0, 10);
     Propagator prop(pot.data(), psi.data(), N);
     EXPECT_NEAR(run(prop, psi, 46).spread, 41.8, 0.05);
     EXPECT_NEAR(run(prop, psi, 74).spread, 60.9, 0.05);
@@ -169,4 +305,4 @@ TEST(Propagator, FreePacketNarrowsAndSpreadsMovingPacketTravelsAndReflects)
         EXPECT_LT(dir * (m.centre - m0.centre), -100.0) << dir;
     }
 }
-}
+} // namespace
