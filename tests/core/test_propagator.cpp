@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -156,30 +157,28 @@ TEST(SmoothingFilter, FactorsSelectionDragDirectionAndGridEnds)
     for (int j = 0; j < N; ++j)
         ref[j] *= std::exp(-c * c * j * (1023.0 - j));
     ref = directDft(ref, -1);
+    // The selection takes the low pass; straight lines join its ends to the untouched feet 50 points
+    // away (fewer at the grid's ends); the rest stays bit-identical. The corners in either order,
+    // on one index, or beyond the grid (clamped).
     SmoothingFilter filter;
-    std::vector<double> v = orig, forward = orig, backward = orig, wide = orig, whole = orig, edges = orig;
-    filter.smooth(v.data(), 500, 500, 300.0);
-    EXPECT_NEAR(v[500], ref[500].real(), 1e-8);  // far from orig[500]: the box is smoothed away
-    for (int k = 0; k < N; ++k) {  // straight lines to the untouched feet at 450 and 550; the rest bit-identical
-        const int off = std::abs(k - 500);
-        const double foot = orig[k < 500 ? 450 : 550];
-        ASSERT_NEAR(v[k], off >= 50 ? orig[k] : foot + (v[500] - foot) * (50 - off) / 50.0, off >= 50 ? 0 : 1e-15) << k;
+    for (const auto &[from, to] : {std::array{500, 500}, {470, 560}, {560, 470}, {10, 1000}, {2000, -20}}) {
+        std::vector<double> v = orig;
+        filter.smooth(v.data(), from, to, 300.0);
+        const int a = std::clamp(std::min(from, to), 0, 1023), b = std::clamp(std::max(from, to), 0, 1023);
+        const int lo = std::max(a - 50, 0), hi = std::min(b + 50, 1023);
+        for (int k = 0; k < N; ++k) {
+            double want = orig[k], tolerance = 0.0;
+            if (k >= a && k <= b)
+                want = ref[k].real(), tolerance = 1e-8;
+            else if (k > lo && k < a)
+                want = orig[lo] + (v[a] - orig[lo]) * (k - lo) / (a - lo), tolerance = 1e-15;
+            else if (k > b && k < hi)
+                want = v[b] + (orig[hi] - v[b]) * (k - b) / (hi - b), tolerance = 1e-15;
+            ASSERT_NEAR(v[k], want, tolerance) << from << "-" << to << ": " << k;
+        }
     }
-    filter.smooth(forward.data(), 470, 560, 300.0);
-    filter.smooth(backward.data(), 560, 470, 300.0);
-    EXPECT_EQ(forward, backward);
-    for (int k : {470, 480, 510, 539, 560})
-        EXPECT_NEAR(forward[k], ref[k].real(), 1e-8) << k;
-    EXPECT_TRUE(std::equal(orig.begin(), orig.begin() + 421, forward.begin())
-                && std::equal(orig.begin() + 610, orig.end(), forward.begin() + 610));
-    filter.smooth(wide.data(), 2000, -20, 250.0);  // clamped to the grid
-    filter.smooth(whole.data(), 0, 1023, 250.0);
-    EXPECT_EQ(wide, whole);
-    filter.smooth(edges.data(), 10, 1000, 250.0);  // blends from A[0] and to A[1023], shorter than 50
-    EXPECT_TRUE(edges[0] == orig[0] && edges[1023] == orig[1023]);
-    EXPECT_NEAR(edges[5], (orig[0] + edges[10]) / 2.0, 1e-15);
-    EXPECT_NEAR(edges[1000] + (orig[1023] - edges[1000]) * 11.0 / 23.0, edges[1011], 1e-15);
-    filter.smooth(nullptr, 0, 1023, 250.0);
+    EXPECT_GT(std::fabs(ref[500].real() - orig[500]), 0.005);  // the box is smoothed away: the test is not vacuous
+    filter.smooth(nullptr, 0, 1023, 300.0);
 }
 
 TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
@@ -199,11 +198,8 @@ TEST(WavePacket, DefaultNumbersClosedFormAndDegenerateParameters)
     }
     for (int p = -9; p <= 9; ++p)  // the wave number is p div 10
         EXPECT_EQ(packet(400, 120, 150, p, 20), packet(400, 120, 150, 0, 20)) << p;
-    for (int dp : {0, -1, -5}) {  // no chirp where the square root's argument would be negative
-        const Vec flat = packet(512, 100, 100, 0, dp);
-        EXPECT_NEAR(flat[512].real(), 0.5, 1e-15);
+    for (const Vec &flat : {packet(512, 100, 100, 0, 0), packet(512, 100, 100, 0, -5)})  // no chirp: a real packet
         EXPECT_TRUE(std::all_of(flat.begin(), flat.end(), [](cd z) { return z.imag() == 0.0 && z.real() >= 0.0; }));
-    }
     for (const Vec &none : {packet(512, 100, 0, 0, 10), packet(512, 100, 100, 0, 10, 0), packet(512, 0, 100, 0, 10)})
         EXPECT_EQ(none, Vec(N));  // no width, view height or height: no packet
     for (const Vec &odd : {packet(-100000, 100, 100, 0, 10), packet(512, 100, 100, 0, -1000),
