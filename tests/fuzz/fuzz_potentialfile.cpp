@@ -10,22 +10,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "violated: %s\n", what);
-        std::abort();
-    }
-}
+#define CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "violated: %s\n", #ok), std::abort()))
 
-PotentialFile::ReadStatus load(QByteArray bytes, double *pot, PotentialFile::ReadNotes &notes)
+static PotentialFile::ReadStatus load(QByteArray bytes, double *pot, PotentialFile::ReadNotes &notes)
 {
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     return PotentialFile::read(in, pot, &notes);
 }
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -35,18 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (load(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), pot, notes) != PotentialFile::ReadStatus::Ok)
         return 0;
     const int mended = notes.notNumbers + notes.clamped + notes.flushed;
-    check(notes.notNumbers >= 0 && notes.clamped >= 0 && notes.flushed >= 0 && mended <= N, "counts");
-    check(notes.message().isEmpty() == (mended == 0), "message");
+    CHECK(notes.notNumbers >= 0 && notes.clamped >= 0 && notes.flushed >= 0 && mended <= N);
+    CHECK(notes.message().isEmpty() == (mended == 0));
     for (double v : pot)
-        check(std::isfinite(v) && std::fabs(v) <= PotentialFile::MaxSample
-                  && (v == 0.0 || std::fabs(v) >= PotentialFile::MinSample), "sample range");
+        CHECK(std::isfinite(v) && std::fabs(v) <= PotentialFile::MaxSample && (v == 0.0 || std::fabs(v) >= PotentialFile::MinSample));
     const QByteArray once = PotentialFile::text(pot);
-    check(load(once, back, none) == PotentialFile::ReadStatus::Ok && none.message().isEmpty(), "reload");
-    for (int k = 0; k < N; ++k) {
+    CHECK(load(once, back, none) == PotentialFile::ReadStatus::Ok && none.message().isEmpty());
+    for (int k = 0; k < N; ++k) {  // as printed with 6 digits
         char printed[32];
         std::snprintf(printed, sizeof printed, "%.6g", pot[k]);
-        check(back[k] == std::strtod(printed, nullptr), "6 digits");
+        CHECK(back[k] == std::strtod(printed, nullptr));
     }
-    check(PotentialFile::text(back) == once, "stable");
+    CHECK(PotentialFile::text(back) == once);  // and stable from then on
     return 0;
 }
