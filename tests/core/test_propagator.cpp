@@ -203,17 +203,15 @@ TEST(PhaseColour, ReferenceTableFormulaAndColumnMapping)
     for (const auto &t : colours)
         EXPECT_EQ(rgb(t.z), t.rgb) << t.z;
     // Against the formula in long double: equal, except for a difference of 1 where the exact value
-    // of a channel's truncated term lies within 1e-6 of a whole number. Special moduli at 3600
-    // phases, the saturation's whole range at 360, each also exactly on the four axes.
-    std::vector<std::pair<double, int>> moduli;
-    for (double m : {1e-320, 1e-300, 1e-5, 0.000999, 0.001, 0.0011, 0.01, 0.3, 1.0, 7.0, 8.0, 200.0, 1e300, 1.7e308})
-        moduli.push_back({m, 3600});
+    // of a channel's truncated term lies within 1e-6 of a whole number. Special moduli and the
+    // saturation's whole range, at 720 phases and exactly on the four axes.
+    std::vector<double> moduli{1e-320, 1e-300, 1e-5, 0.000999, 0.001, 0.0011, 0.01, 0.3, 1.0, 7.0, 8.0, 200.0, 1e300, 1.7e308};
     for (double m = 0.0009; m < 12; m *= 1.07)
-        moduli.push_back({m, 360});
-    for (auto [m, phases] : moduli)
-        for (int step = 0; step < phases + 4; ++step) {
+        moduli.push_back(m);
+    for (double m : moduli)
+        for (int step = 0; step < 724; ++step) {
             const cd axes[] = {{m, 0}, {0, m}, {-m, 0}, {0, -m}};
-            const cd z = step < phases ? std::polar(m, step * 6.283185307 / phases) : axes[step - phases];
+            const cd z = step < 720 ? std::polar(m, step * 6.283185307 / 720) : axes[step - 720];
             const long double re = z.real(), im = z.imag(), t = std::atan2(im, re), s = 1 - std::exp(-5 * std::hypot(re, im));
             const std::vector<int> got = rgb(z);
             for (int c = 0; c < 3; ++c) {  // red at t, green at t + 4.2, blue at t + 2.1
