@@ -31,7 +31,6 @@ double plainDet(const Pot &V, double E) // the characteristic determinant by the
         prev = std::exchange(d, ((2 * V[i] - 2 * E) / 40000.0 + 2.0) * d - prev);
     return d;
 }
-bool close(double x, double ref) { return std::fabs(x - ref) <= 1e-9 * std::max(1.0, std::fabs(ref)); }
 double box(int n, int points) { return 40000.0 * (1.0 - std::cos(n * Pi / points)); } // free states
 // Every eigenvalue in [vMin, E_lim) is found (the 500 lowest at most), and the k-th lies within
 // 1e-9 (relative) of eigenvalue k by the independent count.
@@ -62,7 +61,7 @@ TEST(EigenSolver, FlatPotentialsTwoSineStatesTraceScanPointsAndAZeroStoredOnce)
         EigenSolver s(Pot(N, v).data(), trace);
         ASSERT_EQ(s.getEigenCount(), 2) << v;
         for (int k = 0; k < 2; ++k) {
-            EXPECT_TRUE(close(s.eigenValue(k), v + box(k + 1, 1025))) << v << " " << k;
+            EXPECT_NEAR(s.eigenValue(k), v + box(k + 1, 1025), 1e-9 * std::max(1.0, std::fabs(v))) << k;
             double e = 0.0;
             const std::vector<double> psi = s.getEigenFunction(k, &e);
             ASSERT_TRUE(psi.size() == 1025u && psi[1024] == 0.0 && e == s.eigenValue(k));
@@ -149,6 +148,6 @@ TEST(EigenSolver, WellsMatchTheSturmCountAndTheGridEquationUnusableSamplesGiveNo
     pit[100] = HUGE_VAL;
     EigenSolver walls(pit.data(), sink);
     for (int n = 1; n <= 5; ++n)
-        EXPECT_TRUE(close(walls.eigenValue(n - 1), box(n, 31))) << n;
+        EXPECT_NEAR(walls.eigenValue(n - 1), box(n, 31), 1e-9 * box(n, 31)) << n;
 }
 } // namespace
