@@ -30,6 +30,8 @@ public:
     double eigenValue(int k) const;
     // Eigenfunction k on the grid (entries 0..1023) plus the wall entry 1024 = 0, normalised to
     // sum psi^2 = 400000; its eigenvalue goes to *energy (if not null). Out-of-range k: all zeros.
+    // Built by the recurrence from the right wall, its tail growing towards the left wall set to 0;
+    // where that misses the grid equation (across high or wide barriers), by inverse iteration.
     std::vector<double> getEigenFunction(int k, double *energy) const;
     // det(T + (2/S)(diag(V) - E)) by the three-term recurrence. The sign is always exact; the
     // magnitude saturates to +-inf where it leaves the double range.
