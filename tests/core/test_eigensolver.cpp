@@ -121,16 +121,31 @@ TEST(EigenSolver, WellsMatchTheSturmCountAndTheGridEquationUnusableSamplesGiveNo
     EXPECT_EQ(countBelow(db, EigenSolver(db.data(), sink).eigenValue(1) + 1e-6), 3);
     EXPECT_EQ(countBelow(tw, EigenSolver(tw.data(), sink).eigenValue(0) + 1e-3), 3);
     EXPECT_GT(countBelow(wells(700, 701, 1e5, 0.0), 2e5 + 1.0), int(EigenSolver::MaxEigen));
-    const Pot V = wells(600, 900, 0.0, 250.0); // states decay into the wide left barrier
-    EigenSolver s(V.data(), sink);
-    for (int k = 0; k < 5; ++k) {
-        double e = 0.0, res = 0.0;
-        const std::vector<double> p = s.getEigenFunction(k, &e);
-        const int m = std::find_if(p.begin(), p.end(), [](double x) { return x != 0.0; }) - p.begin();
-        EXPECT_TRUE(p.size() == 1025u && p[1024] == 0.0 && m > 0 && std::fabs(p[m + 1]) >= std::fabs(p[m])) << k;
-        for (int i = 0; i < N; ++i)
-            res += std::pow(20000.0 * (2 * p[i] - (i > 0 ? p[i - 1] : 0.0) - p[i + 1]) + (V[i] - e) * p[i], 2);
-        EXPECT_LT(std::sqrt(res / 400000.0) / 80000.0, 1e-7) << k; // |H| is about 80000
+    // Square wells whose states decay into a wide left barrier, up to walls where the recurrence
+    // swamps them with the solution growing towards the left wall or rescales them to nothing, and
+    // (W < 0) a double well whose states k = 1, 2, 9 it swamps: each state has the norm, solves the
+    // grid equation wherever it is not negligible and has k nodes there (in the double well some lie
+    // where it is negligible). At 250 the trimmed tail is exactly 0; at 1e8 it is the box's sine.
+    for (double W : {250.0, 1e4, 3e4, 3e5, 1e8, -1.0}) {
+        const Pot V = W > 0 ? wells(600, 900, 0.0, W) : wells(0, 180, -400.0, 0.0, 560, 820, -397.0);
+        EigenSolver s(V.data(), sink);
+        for (int k : {0, 1, 2, 9}) {
+            double e = 0.0, top = 0.0, res = 0.0, sum = 0.0;
+            const std::vector<double> p = s.getEigenFunction(k, &e);
+            for (double x : p)
+                top = std::max(top, std::fabs(x)), sum += x * x;
+            int nodes = 0, m = std::find_if(p.begin(), p.end(), [](double x) { return x != 0.0; }) - p.begin();
+            for (int i = 0, last = 0; i < N; ++i)
+                if (std::fabs(p[i]) > 1e-6 * top) {
+                    nodes += last * p[i] < 0, last = p[i] > 0 ? 1 : -1;
+                    res = std::max(res, std::fabs((2 + (V[i] - e) / 20000) * p[i] - (i > 0 ? p[i - 1] : 0.0) - p[i + 1]));
+                }
+            EXPECT_TRUE(p.size() == 1025u && p[1024] == 0.0 && std::fabs(sum - 400000.0) < 1e-6 && res < 1e-10 * top &&
+                        (nodes == k || W < 0) && (W != 250 || (m > 0 && std::fabs(p[m + 1]) >= std::fabs(p[m]))))
+                << W << '/' << k << ": " << sum << ' ' << res / top << ' ' << nodes;
+            for (int j = 600; j < 900 && W == 1e8; ++j)
+                ASSERT_NEAR(std::fabs(p[j]), std::sqrt(800000 / 301.0) * std::fabs(std::sin((j - 599) * (k + 1) * Pi / 301)), 5e-3);
+        }
     }
     // Unusable samples: no eigenvalues and no trace; infinite walls: the free points decouple.
     std::ostringstream trace;
