@@ -1,25 +1,32 @@
 #include "schefview.h"
+#include "uitestutil.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPainter>
-#include <QPushButton>
-#include <QSlider>
 #include <QtTest>
+#include <QtWidgets>
 
-#include <vector>
+#include <numeric>
 
-const QRgb White = 0xffffff, Green = 0x00ff00, Gray = 0xa0a0a4, First = 0xff6400, Second = 0x80647f; // curve 0, 1
+const QRgb White = 0xffffff, Green = 0x00ff00, Gray = 0xa0a0a4;
 const QRect Plot(56, 56, 728, 528); // inside the frame, which covers columns 55..784 and rows 55..584
-int count(const QImage &img, QRect area, QRgb colour)
+int count(SchEFView &v, QRect area, QRgb colour)
 {
+    const QImage img = v.grab().toImage();
     int n = 0;
     for (int i = 0; i < area.width() * area.height(); ++i)
         n += (img.pixel(area.x() + i % area.width(), area.y() + i / area.width()) & 0xffffff) == colour;
     return n;
 }
-int count(SchEFView &v, QRect area, QRgb colour) { return count(v.grab().toImage(), area, colour); }
+// The eigenfunctions drawn, told by their colours (255 - q, 100, q) with q = 255 k / count.
+QList<int> drawn(SchEFView &v)
+{
+    const QImage img = v.grab().toImage().copy(Plot);
+    const QSet<QRgb> seen(reinterpret_cast<const QRgb *>(img.constBits()), reinterpret_cast<const QRgb *>(img.constBits()) + img.width() * img.height());
+    QList<int> ks;
+    for (int k = 0, n = v.eigenTotal(); k < n; ++k)
+        if (seen.contains(qRgb(255 - 255 * k / n, 100, 255 * k / n)))
+            ks << k;
+    return ks;
+}
 int row(SchEFView &v, double e) { return 55 + int(530 - (e - v.energyMin()) * 530 / (v.energyMax() - v.energyMin())); }
 // The strip left of the plot, below the controls, holds exactly these white texts (at their baselines).
 bool margin(SchEFView &v, const std::vector<std::pair<QString, QPoint>> &texts)
@@ -47,30 +54,31 @@ private slots:
         auto *ed = v.findChild<QLineEdit *>();
         QCOMPARE(v.windowTitle(), QStringLiteral("Schrödinger Eigenfunktionen"));
         QVERIFY(v.isWindow() && v.size() == QSize(800, 600) && v.eigenTotal() == 2 && ed->text() == "0");
-        QCOMPARE(v.findChild<QSlider *>("Eigen")->maximum(), 1);
         const int y0 = row(v, 0.0), yE0 = row(v, v.eigenValueAt(0));
         const QRect level1(56, row(v, v.eigenValueAt(1)), 729, 1);
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}, {"0.19", {2, yE0 + 3}}}));
-        const QImage shot = v.grab().toImage(); // the potential on the zero line, curve 0 at its level
-        for (QPoint corner : {QPoint(55, 55), QPoint(784, 55), QPoint(55, 584), QPoint(784, 584)})
-            QVERIFY(count(shot, QRect(corner, QSize(1, 1)), White) && !count(shot, QRect(corner + QPoint(1, 1), QSize(1, 1)), White));
+        for (QPoint corner : {QPoint(55, 55), QPoint(784, 55), QPoint(55, 584), QPoint(784, 584)}) // the frame
+            QVERIFY(count(v, QRect(corner, QSize(1, 1)), White) && !count(v, QRect(corner + QPoint(1, 1), QSize(1, 1)), White));
         const QRect caption = v.findChild<QLabel *>()->geometry(); // light text on the black window
-        QVERIFY(count(shot, caption, 0) < caption.width() * caption.height() - 50);
-        QVERIFY(count(shot, QRect(56, y0, 729, 1), Green) > 700 && count(shot, QRect(56, yE0, 729, 1), Gray) > 600);
-        QVERIFY(count(shot, Plot, First) > 300 && count(shot, Plot, Second) == 0 && count(shot, level1, Gray) == 0);
+        QVERIFY(count(v, caption, 0) < caption.width() * caption.height() - 50);
+        // The potential on the zero line, curve 0 about its level line.
+        QVERIFY(count(v, QRect(56, y0, 729, 1), Green) > 700 && count(v, QRect(56, yE0, 729, 1), Gray) > 600);
+        QVERIFY(drawn(v) == QList<int>{0} && count(v, level1, Gray) == 0);
+        const QImage shot = v.grab().toImage();
         surface.assign(1024, 0.03); // the window keeps its own copy
         QCOMPARE(v.grab().toImage(), shot);
         ed->setText("5"); // beyond the last index: selects it, and the entry follows
-        QVERIFY(v.selectedIndex() == 1 && ed->text() == "1" && count(v, Plot, Second) > 300 && !count(v, Plot, First));
+        QVERIFY(v.selectedIndex() == 1 && ed->text() == "1" && drawn(v) == QList<int>{1});
         ed->setText(QString());
         QVERIFY(v.selectedIndex() == 0 && ed->text() == "0");
         v.findChild<QPushButton *>("d")->click(); // "Display Eigenwerte": dotted lines at every level
         QVERIFY(v.levelsShown() && count(v, level1, Gray) > 100 && count(v, level1, Gray) < 600);
         v.findChild<QPushButton *>("d")->click();
         emit v.findChild<QComboBox *>()->activated(1); // "3" with two eigenvalues draws two, without their labels
-        QVERIFY(!v.isSingleMode() && !v.levelsShown() && count(v, Plot, First) > 300 && count(v, Plot, Second) > 300);
+        QVERIFY(!v.isSingleMode() && !v.levelsShown() && drawn(v) == QList<int>({0, 1}));
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}}));
     }
+
     void otherPotentials()
     {
         std::vector<double> surface(1024, 0.03);
@@ -88,6 +96,25 @@ private slots:
             v.findChild<QLineEdit *>()->setText("3");
             QVERIFY(v.eigenTotal() == 0 && count(v, QRect(55, 55, 731, 531), Green) > 700);
             QVERIFY(count(v, QRect(55, 300, 1, 1), White) && count(v, QRect(784, 300, 1, 1), White)); // the frame
+        }
+    }
+
+    void countChoiceDrawsThatManyCurves()
+    {
+        // A box with low walls has many bound states: "1", "3", "5", "10" and "all" draw the lowest
+        // that many eigenfunctions, each in its own colour, on the screen at once.
+        std::vector<double> surface(1024, 0.0);
+        std::fill(surface.begin(), surface.begin() + 10, 0.005);
+        std::fill(surface.end() - 10, surface.end(), 0.005);
+        SchEFView v(surface.data());
+        v.show();
+        const int all = v.eigenTotal();
+        QVERIFY2(all > 10, qPrintable(QString::number(all)));
+        for (const auto &[key, n] : {std::pair{Qt::Key_Down, 3}, {Qt::Key_Down, 5}, {Qt::Key_Down, 10}, {Qt::Key_Down, all}, {Qt::Key_Home, 1}}) {
+            QTest::keyClick(v.findChild<QComboBox *>(), key);
+            QList<int> want(n);
+            std::iota(want.begin(), want.end(), 0);
+            QVERIFY2(drawn(v) == want && screenCurrent(&v, Plot), qPrintable(QString("%1 of %2 curves").arg(drawn(v).size()).arg(n)));
         }
     }
 };

@@ -3,9 +3,19 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+
+// The child of type T of `w` that shows `text`.
+template <class T> T *find(const QWidget &w, const QString &text)
+{
+    for (T *c : w.findChildren<T *>())
+        if (c->text() == text)
+            return c;
+    return nullptr;
+}
 
 // Runs `act` on the next modal widget (message box, dialog) once it is shown.
 inline void onNextModal(std::function<void(QWidget *)> act)
@@ -20,6 +30,28 @@ inline void sendMouse(QWidget *w, QEvent::Type t, QPoint pos, Qt::MouseButton b,
 {
     QMouseEvent ev(t, QPointF(pos), QPointF(w->mapToGlobal(pos)), b, bs, Qt::NoModifier);
     QApplication::sendEvent(w, &ev);
+}
+
+// One gesture of button `b`: a press at the first point, a move to each further one, a release at the last.
+inline void drag(QWidget *w, const QList<QPoint> &path, Qt::MouseButton b = Qt::LeftButton)
+{
+    sendMouse(w, QEvent::MouseButtonPress, path.first(), b, b);
+    for (int i = 1; i < path.size(); ++i)
+        sendMouse(w, QEvent::MouseMove, path[i], Qt::NoButton, b);
+    sendMouse(w, QEvent::MouseButtonRelease, path.last(), b, Qt::NoButton);
+}
+
+// Once the event loop has delivered the repaints asked for: does the screen (what the shown
+// window's backing store last received) hold, within the visible `area` of `w`, what `w` paints
+// now? grab() alone paints on demand and cannot tell a missing repaint request. At scale 1 only.
+inline bool screenCurrent(QWidget *w, QRect area = QRect())
+{
+    for (int pass = 0; pass < 2; ++pass) // a paint may ask for another one (a read-out set while painting)
+        QCoreApplication::processEvents();
+    area = (area.isNull() ? w->rect() : area) & w->visibleRegion().boundingRect();
+    QWidget *top = w->window();
+    const QImage screen = top->screen()->grabWindow(top->winId()).toImage().copy(area.translated(w->mapTo(top, QPoint())));
+    return screen.convertToFormat(QImage::Format_RGB32) == w->grab().toImage().copy(area).convertToFormat(QImage::Format_RGB32);
 }
 
 #endif

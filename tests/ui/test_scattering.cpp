@@ -1,0 +1,251 @@
+#include "plot.h"
+#include "uitestutil.h"
+#include "window.h"
+#include "windowplacement.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <array>
+#include <cmath>
+
+static const QRgb Black = 0x000000, White = 0xffffff, Blue = 0x0000ff, Red = 0xff0000, Green = 0x00ff00;
+static const QString Severe = "Error: Es ist ein schwerwiegender Anwendungsfehler aufgetreten!\n\n";
+static QSlider *slider(const QWidget &w, const char *name) { return w.findChild<QSlider *>(name); }
+static QRgb at(const QImage &img, int x, int y) { return img.pixel(x, y) & 0xffffff; }
+static void expectPixels(const QImage &img, std::initializer_list<std::array<QRgb, 3>> pixels) // {x, y, colour}
+{
+    for (const auto &p : pixels)
+        QVERIFY2(at(img, p[0], p[1]) == p[2], qPrintable(QString::asprintf("(%u, %u)", p[0], p[1])));
+}
+
+// The scattering window and its coefficient plot.
+class TestScattering : public QObject
+{
+    Q_OBJECT
+    QStringList boxes; // "title: text" of every message box, each closed at once
+    QTimer closer;
+    bool helpShownAsBroken = false; // the help's lines unwrapped and all in sight
+private slots:
+    void initTestCase()
+    {
+        connect(&closer, &QTimer::timeout, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                boxes << box->windowTitle() + ": " + box->text();
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto *bar = qobject_cast<QProgressDialog *>(modal)) {
+                boxes << bar->windowTitle() + ": " + bar->labelText();
+                bar->cancel();
+            } else if (auto *help = qobject_cast<QDialog *>(modal)) {
+                const QLabel *text = help->findChild<QLabel *>("helpText");
+                boxes << help->windowTitle() + ": " + text->text();
+                helpShownAsBroken = !text->wordWrap() && text->size().expandedTo(text->sizeHint()) == text->size();
+                help->accept();
+            }
+        });
+        closer.start(0);
+    }
+
+    void barrierShownCalculatedAndRescaled()
+    {
+        Window w;
+        std::vector<double> s(1024, 0.0);
+        std::fill(s.begin() + 400, s.begin() + 600, 0.5); // 500 in the window's units
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        Plot *plot = w.plot();
+        QCOMPARE(w.windowTitle() + "|" + plot->windowTitle(), QString("Streuung einer ebenen Welle|Streuamplituden"));
+        // As wide as its controls need, and the plot 10 pixels right of it (no window manager here).
+        const int W = w.width();
+        QVERIFY(W >= 600 && plot->isWindow() && plot->isVisible());
+        QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, W, 500}, {W + 10, 0, 500, 500}}));
+        w.show();
+        for (QSlider *s : {slider(w, "Potentialbreite"), slider(w, "Potentialskala")}) // the handle travels 150 pixels
+            QVERIFY(s->width() - s->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, s) >= 150);
+        QVERIFY(find<QLabel>(w, "0.00200") && find<QLabel>(w, "1") && find<QLabel>(w, "2*Vmax") && plot->maximumEnergy() == 1000);
+        // Green potential: 0..1000 spans P = H - B - 100 above yOffset 5; x = 60 + grid * (W - 80) / 1200.
+        const QImage img = w.grab().toImage();
+        const int H = w.height(), P = H - find<QPushButton>(w, "Help")->height() - 100, top = int(H - 85 - P / 2.0);
+        const int in = 60 + 600 * (W - 80) / 1200, out = 60 + 200 * (W - 80) / 1200; // grid 600 inside, 200 outside
+        QVERIFY(at(img, in, top) == Green && at(img, out, H - 85) == Green && at(img, in, H - 85) == Black);
+        // The maximum energies 1000 .. 5000 are whole multiples of their steps eMax / 2000: the last
+        // of the 2000 energies lands exactly on the maximum, and the marker at the end reads it out.
+        for (int v : {8, 5, 0}) {
+            slider(w, "Energiemaximum")->setValue(v);
+            find<QPushButton>(w, "Calc")->click();
+            plot->slider()->setValue(1000);
+            QVERIFY(boxes.isEmpty() && screenCurrent(plot));
+            QVERIFY2(w.eMax() == (10 - v) * 500.0 && plot->storedPoints() == 2001 && plot->energyText() == QString::number(w.eMax())
+                         && plot->rText().startsWith("R="), qPrintable(QString("%1 points, read-out %2").arg(plot->storedPoints()).arg(plot->rText())));
+        }
+        slider(w, "Potentialbreite")->setValue(1);
+        slider(w, "Potentialskala")->setValue(50); // 50 / 1000 of the energy range, 10 Vmax
+        QVERIFY(find<QLabel>(w, "0.00001") && find<QLabel>(w, "0.5") && find<QLabel>(w, "10*Vmax") && w.scaledSamples()[500] == 250.0);
+    }
+
+    void edgesScaleSliderAndOddPotentials()
+    {
+        Window w; // `edges` loads a potential; a refused one gives a null point
+        auto edges = [&w](const std::vector<double> &v) {
+            return w.setPotential(v.data(), int(v.size())) ? QPoint() : QPoint(w.leftEdge(), w.rightEdge());
+        };
+        std::vector<double> s(1024, 0.0);
+        s[0] = 0.3; // the margin 0..87 continues grid sample 88 at 300
+        QCOMPARE(edges(s), QPoint(88, 89));
+        s[0] = 0.0;
+        std::fill(s.begin() + 512, s.end(), 0.01); // a step: no artificial one at the margin
+        QCOMPARE(edges(s), QPoint(599, 600));
+        QCOMPARE(edges(std::vector<double>(1024, 0.01)), QPoint(0, 1199)); // flat: the whole grid
+        s.assign(1024, 0.001);
+        s[500] = 0.0027; // largest grid sample 2.7: (1000 / 5.4) * 2.7 falls just short of 500
+        QVERIFY(!edges(s).isNull() && slider(w, "Potentialskala")->value() == 499);
+        QVERIFY(find<QLabel>(w, "0.998") && w.scaledSamples() == w.rawSamples()); // sweeps use the plain copy
+        QCOMPARE(w.findChildren<Plot *>().size(), 1); // each potential replaces the plot
+        s.assign(1024, -0.002); // no positive sample: "Energiemaximum" scales the depth 3
+        std::fill(s.begin() + 300, s.begin() + 700, -0.005);
+        QVERIFY(!edges(s).isNull());
+        for (int v = 8; v >= 0; --v) { // eMax = (10 - v) / 2 * 3; the drawing never flips
+            slider(w, "Energiemaximum")->setValue(v);
+            slider(w, "Potentialskala")->setValue(300 + v);
+            QVERIFY(w.eMax() == (10 - v) * 1.5 && w.potentialScale() > 0 && w.scaledSamples()[500] < 0);
+            find<QPushButton>(w, "Calc")->click();
+            QVERIFY2(w.plot()->storedPoints() > 2000, qPrintable(QString::number(w.plot()->storedPoints())));
+        }
+        const QPoint e = edges(std::vector<double>(5000, 0.004)); // more than the grid holds
+        QVERIFY(e.x() >= 0 && e.x() < e.y() && e.y() <= 1199);
+        for (int k = 0; k < 1024; ++k) // the largest samples a file gives: all stays finite
+            s[k] = k % 256 < 128 ? 1e6 : -1e6;
+        QVERIFY(!edges(s).isNull() && std::isfinite(w.potentialScale()) && std::isfinite(w.eMax()));
+    }
+
+    void refusedPotentialsTooWideBarrierAndHelp()
+    {
+        Window w;
+        std::vector<double> s(1024, 0.0), bad(1024, std::nan(""));
+        bad[10] = HUGE_VAL; // all zero, no samples, no finite sample: refused alike
+        QVERIFY(w.setPotential(s.data(), 1024) && w.setPotential(nullptr, 1024) && w.setPotential(bad.data(), 1024));
+        QCOMPARE(boxes, QStringList(3, Severe + "Sie müssen schon ein von Null verschiedenes Potential angeben.\n"));
+        QVERIFY(!w.plot() && !find<QPushButton>(w, "Calc")->isEnabled() && !slider(w, "Energiemaximum")->isEnabled());
+        std::fill(s.begin() + 200, s.begin() + 800, 0.01);
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        slider(w, "Potentialbreite")->setValue(100000); // c = 1: growth like e^(600 sqrt 10)
+        find<QPushButton>(w, "Calc")->click();
+        QCOMPARE(w.plot()->storedPoints(), 1); // every energy overflowed
+        find<QPushButton>(w, "Calc")->click(); // once more for the next sweep
+        QCOMPARE(boxes.mid(3), QStringList(2, Severe + "Das Potential ist zu breit um durchtunnelt zu werden.\n"));
+        std::fill(s.begin() + 12, s.begin() + 1012, -0.05); // a wide well at c = 1: seconds of sweep
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        find<QPushButton>(w, "Calc")->click(); // the progress dialog comes up and is cancelled
+        QCOMPARE(boxes.value(5), QString("Streuung einer ebenen Welle: Die Streukoeffizienten werden berechnet ..."));
+        QVERIFY(w.plot()->storedPoints() > 1 && w.plot()->storedPoints() < 1000);
+        find<QPushButton>(w, "Help")->click();
+        const QByteArray help = boxes.value(6).toUtf8().mid(15); // the specified text after "Kurzanleitung: "
+        QCOMPARE(QCryptographicHash::hash(help, QCryptographicHash::Md5).toHex(), "46cfcb23c1ee034632cd3487d0b4f527");
+        QVERIFY(helpShownAsBroken);
+    }
+
+    void sideWindowsBesideTheirAnchor()
+    {
+        const QRect screen(0, 0, 1920, 1080), main(610, 250, 700, 590), scattering(1020, 555, 900, 525);
+        const struct { QRect anchor; QSize frame; QVector<QRect> taken; QPoint at; } cases[] = {
+            {{100, 100, 700, 600}, {500, 500}, {}, {810, 100}},      // right of it
+            {{1300, 100, 600, 600}, {500, 500}, {}, {790, 100}},     // no room right: left of it
+            {{100, 100, 1700, 300}, {500, 500}, {}, {100, 410}},     // below it
+            {{100, 600, 1700, 400}, {500, 500}, {}, {100, 90}},      // above it
+            {main, {900, 525}, {main}, {1020, 555}},                 // no room: low and right, clear of the controls
+            {scattering, {500, 500}, {main, scattering}, {1420, 0}}, // a free corner of the screen
+        };
+        for (const auto &c : cases)
+            QCOMPARE(WindowPlacement::beside(c.anchor, c.frame, screen, 10, c.taken), c.at);
+    }
+
+    void plotLayoutCurvesAndTickSets()
+    {
+        Plot plot(nullptr, "Moril2", 100); // axis 0..100 over 400 pixels
+        QCOMPARE(plot.panelSize(), 186);    // frames on the rows 50..236 and 265..451
+        QVERIFY(plot.rPanelFrame() == QRect(50, 50, 401, 187) && plot.tPanelFrame() == QRect(50, 265, 401, 187));
+        const QImage empty = plot.grab().toImage(); // column 70 is free of ticks and marker
+        expectPixels(empty, {{70, 49, Black}, {70, 50, White}, {70, 236, White}, {70, 265, White}, {70, 451, White}});
+        plot.addPoint(0.5, 0.25, 0.0, 0); // a single point draws nothing
+        QCOMPARE(plot.grab().toImage(), empty);
+        for (int k = 1; k <= 52; ++k) // then R = 0.5, T = 0.25 up to energy 50, R = 1, T = 0 beyond
+            plot.addPoint(k > 50 ? 1.0 : 0.5, k > 50 ? 0.0 : 0.25, k > 51 ? 100.0 : double(k), k);
+        // R = 0.5 at 236 - 93 = 143, T = 0.25 at 451 - 46.5 -> 405; R = 1 and T = 0 on the frames.
+        expectPixels(plot.grab().toImage(), {{70, 143, Red}, {70, 405, Green}, {300, 50, Red}, {300, 451, Green}});
+        QVERIFY(screenCurrent(&plot));
+        const struct { double maxEnergy; QVector<int> ticks; } cases[] = {
+            {350, {0, 100, 200, 300, 400}}, {1000, {0, 1000}}, {1, {0, 1}}, {0.7, {0, 1}}, {-40, {0, 1}},
+            {std::nan(""), {0, 1}}, {99, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}}};
+        for (const auto &c : cases) {
+            plot.setMaxEnergy(c.maxEnergy);
+            QVERIFY(plot.tickValues() == c.ticks && plot.energyTickStep() == c.ticks[1] && plot.axisEnd() == c.ticks.last());
+            QVERIFY(screenCurrent(&plot));
+        }
+        plot.setMaxEnergy(3.3); // the axis ends at 3, the sweep at 3.3, R and T swing a little beyond 0 and 1
+        for (int k = 0; k <= 330; ++k)
+            plot.addPoint(0.5 + 0.52 * std::sin(k * 0.3), 0.5 - 0.52 * std::sin(k * 0.3), k * 0.01, k);
+        const QImage img = plot.grab().toImage();
+        int inside = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 30; x < img.width(); ++x) { // the captions stand left of x = 30
+                const QRgb c = at(img, x, y);
+                if (c != Red && c != Green)
+                    continue;
+                QVERIFY2((c == Red ? plot.rPanelFrame() : plot.tPanelFrame()).contains(x, y), qPrintable(QString::asprintf("(%d, %d)", x, y)));
+                ++inside;
+            }
+        QVERIFY(inside > 1000);
+    }
+
+    void plotMarkerReadoutsAndXor()
+    {
+        Plot plot(nullptr, "Moril2", 400);
+        auto rAt = [&plot](int slider) { // the marker moves on the screen at once
+            plot.slider()->setValue(slider);
+            return screenCurrent(&plot) ? plot.rText() : QString("not on the screen");
+        };
+        plot.grab();
+        QCOMPARE(plot.markerPosition(), 80.0); // slider 200 of 1000 across 400
+        QVERIFY(plot.energyText() == "80" && plot.markerColumn() == 130 && plot.rText().isEmpty()); // no sweep yet
+        for (int k = 0; k < 200; ++k)
+            plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, double(k), k);
+        const QImage before = plot.grab().toImage();
+        QCOMPARE(plot.rText() + " " + plot.tText(), QString("R=0.08 T=0.92"));
+        QCOMPARE(rAt(300), QString("R=0.12")); // marker 80 -> 120, where R lies on row 236 - 0.12 * 186 -> 214
+        expectPixels(before, {{130, 60, Blue}, {130, 40, Black}, {170, 60, Black}, {170, 214, Red}});
+        expectPixels(plot.grab().toImage(), {{130, 60, Black}, {170, 60, Blue}, {170, 214, Red ^ Blue}});
+        rAt(200);
+        QCOMPARE(plot.grab().toImage(), before);
+        QCOMPARE(rAt(497), QString("R=0.199")); // 198.8: the first stored energy at or above it
+        QCOMPARE(rAt(700), QString());          // 280 lies past the stored points
+        plot.reset(); // a skipped index is a gap: no stale value read out
+        for (int k : {0, 1, 2, 3, 5})
+            plot.addPoint(k / 20.0, 1.0 - k / 20.0, double(k), k);
+        QVERIFY(rAt(10).isEmpty() && rAt(12) == "R=0.25"); // energy 4 -> index 4, skipped; 4.8 -> index 5
+        plot.reset(); // a sweep that starts at a level of 30: energies 30, 31, ...
+        for (int k = 0; k < 100; ++k)
+            plot.addPoint(k / 100.0, 1.0 - k / 100.0, 30.0 + k, k);
+        QVERIFY(rAt(200) == "R=0.5" && rAt(50).isEmpty()); // energy 80 is point 50; 20 lies below the first point
+        plot.reset(); // equal energies: spacing 0, no read-out and no division
+        for (int k = 0; k < 5; ++k)
+            plot.addPoint(0.5, 0.5, 3.0, k);
+        QCOMPARE(rAt(5), QString());
+        for (int k = 0; k < 100; ++k)
+            plot.addPoint(0.5, 0.5, 10.0 + k, k);
+        plot.setMaxEnergy(50.9); // truncated to 50: keeps the energies 10..49
+        QCOMPARE(QPoint(plot.maximumEnergy(), plot.storedPoints()), QPoint(50, 40));
+        plot.setMaxEnergy(5.0); // below every stored energy
+        QCOMPARE(plot.storedPoints(), 0);
+        for (int index : {49999, 50000, -1}) // an index past the capacity, or negative, is ignored
+            plot.addPoint(0.3, 0.7, 2.0, index);
+        QCOMPARE(plot.storedPoints(), 50000);
+        plot.addPoint(std::nan(""), 0.5, 1e300, 6); // wild values and sizes harm nothing
+        plot.setMaxEnergy(1e300);
+        plot.grab();
+        plot.resize(0, 0);
+        plot.grab();
+    }
+};
+
+QTEST_MAIN(TestScattering)
+#include "test_scattering.moc"
