@@ -158,10 +158,10 @@ private slots:
             control(w.zSlider(), -100, 100, 10, [s](int v) { return s->packetZ() == v; }),
             {in(ev, "Eigen"), nullptr, 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
             {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win},
-            {in(win, "Potentialskala"), nullptr, 0, 1000, 500, // set from the potential
-             [win](int v) { return std::fabs(win->potentialScale() - v / 500.0) < 1e-12; }, win},
             {in(win, "Energiemaximum"), nullptr, 0, 8, 8,
              [win, plot](int v) { return win->eMax() == (10 - v) * 5.0 && plot->maximumEnergy() == (10 - v) * 5; }, win},
+            {in(win, "Potentialskala"), nullptr, 0, 1000, 500, // set from the potential; a share of the energy range
+             [win](int v) { return std::fabs(win->potentialScale() - win->eMax() * v / 5000.0) < 1e-12; }, win},
             {plot->slider(), nullptr, 0, 1000, 200,
              [plot](int v) { return std::fabs(plot->markerPosition() - v * plot->maximumEnergy() * 0.001) < 1e-9; }, plot},
         };

@@ -103,10 +103,11 @@ private slots:
             drag(&f.s, {{100, 50}}, Qt::RightButton);
             QVERIFY(f.holds(want));
         }
-        Fixture f;
-        f.s.getPot()[500] = std::nan(""); // not a number: drawn on the middle row, no crash
-        f.s.setPot(f.s.getPot());
-        QVERIFY(f.shot().pixel(500, 200) == White && screenCurrent(&f.s));
+        Fixture f; // a new potential shows at once, 0.01 100 rows up; not a number on the middle row
+        std::vector<double> loaded(N, 0.01);
+        loaded[500] = std::nan("");
+        f.s.setPot(loaded.data());
+        QVERIFY(f.shot().pixel(300, 100) == White && f.shot().pixel(500, 200) == White && screenCurrent(&f.s));
     }
 
     void clicksInEachRegionAndMode()
