@@ -35,17 +35,15 @@ class TestMainWindow : public QObject
         });
     }
 
-    static void type(EditableSlider &s, const QString &text)
-    {
-        s.entry()->setText(text);
-        QTest::keyClick(s.entry(), Qt::Key_Return);
-    }
-
 private slots:
     void sliderControlReadsDecimalIntegers()
     {
         // From 40 in -100..100: an optionally signed decimal with white space around it, clamped
         // to the range; any other text is 0. Slider, entry and every signal agree.
+        const auto type = [](EditableSlider &s, const QString &text) {
+            s.entry()->setText(text);
+            QTest::keyClick(s.entry(), Qt::Key_Return);
+        };
         const QList<QPair<QString, int>> cases = {{"010", 10}, {"+5", 5}, {" 7 ", 7}, {"-0", 0}, {"-7", -7}, {"1e2", 0},
             {"0x10", 0}, {"", 0}, {"7.9", 0}, {"12abc", 0}, {"1 2", 0}, {"250", 100}, {"-5000", -100}};
         for (const auto &[text, want] : cases) {
@@ -63,9 +61,8 @@ private slots:
         type(s, "100"); // the same value again, or no Return: nothing
         s.entry()->setText("77");
         QVERIFY(spy.count() == 1 && s.value() == 100 && s.entry()->text() == "77");
-        s.slider()->setValue(11); // a drag: the entry follows each change, one signal each
-        s.slider()->setValue(12);
-        QVERIFY(s.entry()->text() == "12" && spy.count() == 3 && spy[2][0] == 12 && s.height() == 40);
+        s.slider()->setValue(12); // a drag: the entry follows, one signal
+        QVERIFY(s.entry()->text() == "12" && spy.count() == 2);
         s.setEnabled(false); // greys slider and entry, not the caption
         QVERIFY(!s.slider()->isEnabled() && !s.entry()->isEnabled() && s.caption()->isEnabled());
     }
@@ -79,35 +76,28 @@ private slots:
         for (const QString text : {"X", "V", "-", "Pot", "Pack", "Fourier", "Start", "Streuung", "Eigenfunktionen"})
             QVERIFY2(find<QPushButton>(w, text)->isChecked() == (text == "V" || text == "Pot"), qPrintable(text));
         QVERIFY(!find<QPushButton>(w, "Clear")->isCheckable() && w.penRangeSlider()->parentWidget()->width() == 160);
-        const QList<QPair<QString, QKeySequence>> keys = {{"&New", QKeySequence(Qt::CTRL | Qt::Key_N)},
-            {"&Open", QKeySequence(Qt::CTRL | Qt::Key_O)}, {"&Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
-            {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)}, {"&About", QKeySequence(Qt::CTRL | Qt::Key_H)},
-            {"About &Qt", QKeySequence()}, {"&Rückgängig", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-            {"&Wiederherstellen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}};
-        for (const auto &[text, key] : keys)
-            QCOMPARE(action(w, text)->shortcut(), key);
+        // The other shortcuts are used below and in the test of undo.
+        QVERIFY(action(w, "&Save")->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_S) && action(w, "E&xit")->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(action(w, "About &Qt")->shortcut().isEmpty());
         QString box;
         answerNextBox(box, Qt::Key_Escape);
-        QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
-        QVERIFY(box.startsWith("Quantaura: ") && box.endsWith("\n\nVersion " QUANTAURA_VERSION));
+        QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier); // "&About"
+        QVERIFY(box.endsWith("\n\nVersion " QUANTAURA_VERSION));
 
         SchDrawingSurface *s = w.drawingSurface();
         QTest::mouseClick(find<QPushButton>(w, "X"), Qt::LeftButton); // "V" off, then "X" on
         QCOMPARE(s->currentPen(), 2);
         QTest::mouseClick(find<QPushButton>(w, "-"), Qt::LeftButton);
         QCOMPARE(s->currentPen(), 1);
-        // "Fourier" enables "Smooth: "; a mode change in either direction ends it; both modes show.
+        // "Fourier" enables "Smooth: " and selects; a mode change in either direction ends it; both modes show.
         QPushButton *fou = find<QPushButton>(w, "Fourier");
         QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !w.smoothSlider()->entry()->isEnabled());
-        fou->click();
-        QVERIFY(w.smoothSlider()->slider()->isEnabled() && s->selectionMode());
-        fou->click();
-        QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !s->selectionMode());
         s->setDX(120); // a packet to show
         for (const char *mode : {"Pack", "Pot"}) {
             fou->click();
+            QVERIFY(w.smoothSlider()->entry()->isEnabled() && s->selectionMode());
             QTest::mouseClick(find<QPushButton>(w, mode), Qt::LeftButton);
-            QVERIFY2(!fou->isChecked() && !w.smoothSlider()->slider()->isEnabled() && screenCurrent(s), mode);
+            QVERIFY2(!fou->isChecked() && !w.smoothSlider()->slider()->isEnabled() && !s->selectionMode() && screenCurrent(s), mode);
         }
         QVERIFY(s->drawingMode() == 1 && s->grab().toImage().pixel(10, s->height() / 2) == qRgb(255, 255, 255));
         s->getPot()[10] = 0.02; // "Clear" acts on the press
@@ -165,11 +155,13 @@ private slots:
             {plot->slider(), nullptr, 0, 1000, 200,
              [plot](int v) { return std::fabs(plot->markerPosition() - v * plot->maximumEnergy() * 0.001) < 1e-9; }, plot},
         };
+        QSet<QString> names; // every slider explains itself; the two "<->" are told apart
         for (const Row &r : rows) {
             const auto at = [&r](int v) {
                 return r.slider->value() == v && (!r.control || (r.control->value() == v && r.control->entry()->text() == QString::number(v)));
             };
-            QVERIFY2(at(r.initial), qPrintable(r.slider->accessibleName()));
+            names << r.slider->accessibleName();
+            QVERIFY2(at(r.initial) && !r.slider->toolTip().isEmpty() && !r.slider->whatsThis().isEmpty(), qPrintable(r.slider->accessibleName()));
             for (const auto &[key, v] : {std::pair{Qt::Key_End, r.max}, {Qt::Key_Home, r.min}, {Qt::Key_PageUp, r.min + 1},
                                          {Qt::Key_PageUp, std::min(r.min + 2, r.max)}}) {
                 QTest::keyClick(r.slider, key);
@@ -178,18 +170,9 @@ private slots:
             }
         }
 
-        // Every control explains itself; the two "<->" sliders are told apart.
-        QSet<QString> sliderNames;
-        for (QWidget *window : std::initializer_list<QWidget *>{&w, ev, win, plot})
-            for (QWidget *c : window->findChildren<QWidget *>()) {
-                if (c->objectName().startsWith("qt_") || !(qobject_cast<QAbstractButton *>(c) || qobject_cast<QAbstractSlider *>(c)
-                                                          || qobject_cast<QLineEdit *>(c) || qobject_cast<QComboBox *>(c)))
-                    continue;
-                QVERIFY2(!c->toolTip().isEmpty() && !c->whatsThis().isEmpty() && !c->accessibleName().isEmpty(), c->metaObject()->className());
-                if (window == &w && qobject_cast<QSlider *>(c))
-                    sliderNames << c->accessibleName();
-            }
-        QCOMPARE(sliderNames.size(), 6);
+        QCOMPARE(names.size(), rows.size());
+        for (QAbstractButton *b : w.findChildren<QAbstractButton *>() + win->findChildren<QAbstractButton *>()) // and every button
+            QVERIFY2(b->objectName().startsWith("qt_") || (!b->toolTip().isEmpty() && !b->accessibleName().isEmpty()), qPrintable(b->text()));
         QVERIFY(installToolkitTranslation(*qApp));
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), QString("Abbrechen"));
 
@@ -248,15 +231,6 @@ private slots:
         QVERIFY(!w.potentialModified() && std::count(s->getPot(), s->getPot() + N, 0.0) == N); // New: empty and clean
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(w.potentialModified());
-        // Bounded: of 120 more changes the last HistoryLimit can be undone, back to the 20th.
-        for (int k = 1; k <= 120; ++k) {
-            std::vector<double> v(N, k * 1e-4);
-            s->setPot(v.data());
-        }
-        QCOMPARE(s->history()->count(), SchDrawingSurface::HistoryLimit);
-        while (s->history()->canUndo())
-            s->undo();
-        QCOMPARE(s->getPot()[7], 20 * 1e-4);
     }
 
     void exitAndClosingEndTheProgram()
@@ -268,10 +242,6 @@ private slots:
             QTimer::singleShot(0, act);
             return QCoreApplication::exec() == 0;
         };
-        SchMainWindow w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(loopEndsAfter([&] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); })); // unchanged: no question
         SchMainWindow changed;
         changed.show();
         QVERIFY(QTest::qWaitForWindowActive(&changed));
