@@ -14,25 +14,25 @@ static QVector<int> rowsOf(const QImage &img, int x, int from, int to, QRgb colo
     return rows;
 }
 
-// At a device pixel ratio of 2 the surface composes its pictures in device pixels: a line is one
-// device pixel thin, not a logical pixel blown up to two, and the logical mappings stay as they are.
+// At a device pixel ratio of 2 the surface composes its frames in device pixels, the image twice
+// the widget's size, while the logical mappings stay as they are: a packet's line fills both device
+// columns of its logical column, over twice its logical rows.
 class TestHiDpi : public QObject
 {
     Q_OBJECT
 private slots:
-    void surfaceLinesAreOneDevicePixel()
+    void packetLinesFillWholeLogicalPixels()
     {
-        QPushButton fourier, streu; // a packet's lines fill whole logical pixels: column 300 shows index 512, 100 rows of 0.5
+        QPushButton fourier, streu;
         SchDrawingSurface s(nullptr, &fourier, &streu);
         s.resize(600, 400);
         s.show();
         QCoreApplication::processEvents();
-        QCOMPARE(s.viewImage().size(), QSize(1200, 800));
         s.packOnOff(true);
-        drag(&s, {{300, 100}});
+        drag(&s, {{300, 100}}); // column 300 shows index 512: 100 logical rows of 0.5
         for (int x : {600, 601}) {
             const QVector<int> rows = rowsOf(s.grab().toImage(), x, 150, 450, 0xf2222a);
-            QVERIFY(rows.size() == 202 && rows.first() == 200 && rows.last() == 401);
+            QVERIFY(s.viewImage().size() == QSize(1200, 800) && rows.size() == 202 && rows.first() == 200 && rows.last() == 401);
         }
     }
 };

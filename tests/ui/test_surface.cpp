@@ -62,10 +62,9 @@ class TestSurface : public QObject
 private slots:
     void gesturesFollowThePenAlgebra()
     {
-        // Every point of a gesture applies the pen at its grid index with the value of its row; the
-        // moves, not the press, become the line pen's previous point, so a second stroke goes on
-        // from the end of the first. Beyond the widget the last index; a right-button click draws
-        // nothing. Middle row 223: row 15 is (223 - 15) * 0.0001, which maps back to 208.00000000000003.
+        // Each point of a gesture applies the pen at its grid index with its row's value; moves, not the
+        // press, become the line pen's previous point, so a second stroke goes on from the first. Beyond
+        // the widget: the last index. Row 15 of 446 is (223 - 15) * 0.0001, mapped back 208.00000000000003.
         const QList<QList<QPoint>> strokes = {{{300, 150}, {340, 15}, {420, 260}, {420, 260}}, {{600, 180}, {560, 300}, {5000, 120}}};
         for (PotentialPen::Kind pen : {PotentialPen::Tent, PotentialPen::Plateau, PotentialPen::Line}) {
             Fixture f(1024, 446);
@@ -87,7 +86,7 @@ private slots:
             const QImage img = f.shot(); // the curve passes the rows the mouse was on; the old one is gone
             QVERIFY(img.pixel(300, 150) == White && img.pixel(420, 260) == White && img.pixel(1023, 120) == White);
             QVERIFY(img.pixel(340, 15) == White && img.pixel(340, 14) == Black && img.pixel(300, 223) == Black);
-            drag(&f.s, {{100, 50}}, Qt::RightButton);
+            drag(&f.s, {{100, 50}}, Qt::RightButton); // the right button draws nothing
             QVERIFY(f.holds(want));
         }
         Fixture f; // a new potential shows at once, 0.01 100 rows up; not a number on the middle row
@@ -100,10 +99,9 @@ private slots:
 
     void clicksInEachRegionAndMode()
     {
-        // With a packet placed and a potential drawn, a click above, on and below the middle row:
-        // in potential mode it applies the pen, in packet mode only above the middle row it places a
-        // new packet there, and with "Fourier" it smooths that one column (in potential mode only).
-        // "Clear" empties the potential in potential mode only.
+        // With a packet and a potential, a click above, on and below the middle row applies the pen in
+        // potential mode, places a new packet in packet mode (above the middle row only) and smooths
+        // one column with "Fourier" (in potential mode only); "Clear" acts in potential mode only.
         std::vector<double> pot(N);
         for (int k = 0; k < N; ++k)
             pot[k] = 0.004 * std::sin(k / 40.0);
