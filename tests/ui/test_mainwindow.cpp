@@ -12,8 +12,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <cstring>
-
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -197,9 +195,6 @@ private slots:
         SchDrawingSurface *s = w.drawingSurface();
         constexpr int N = SchDrawingSurface::N;
         auto pot = [s] { return std::vector<double>(s->getPot(), s->getPot() + N); };
-        auto same = [](const std::vector<double> &a, const std::vector<double> &b) {
-            return std::memcmp(a.data(), b.data(), N * sizeof(double)) == 0; // bit for bit
-        };
         QTemporaryDir dir;
         std::vector<double> rough(N);
         for (int k = 0; k < N; ++k)
@@ -226,12 +221,12 @@ private slots:
             const int steps = s->history()->count();
             change();
             const std::vector<double> after = pot();
-            QVERIFY2(!same(before, after) && s->history()->count() == steps + 1 && screenCurrent(s), qPrintable(name));
+            QVERIFY2(before != after && s->history()->count() == steps + 1 && screenCurrent(s), qPrintable(name));
             QVERIFY2(action(w, "&Rückgängig: " + name) && action(w, "&Rückgängig: " + name)->isEnabled(), qPrintable(name));
             QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-            QVERIFY2(same(pot(), before) && screenCurrent(s), qPrintable(name));
+            QVERIFY2(pot() == before && screenCurrent(s), qPrintable(name));
             QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-            QVERIFY2(same(pot(), after) && screenCurrent(s), qPrintable(name));
+            QVERIFY2(pot() == after && screenCurrent(s), qPrintable(name));
         }
         QVERIFY(!w.potentialModified() && std::count(s->getPot(), s->getPot() + N, 0.0) == N); // New: empty and clean
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
