@@ -103,20 +103,27 @@ QImage tooltip()
     return img;
 }
 
-QImage evolution()
+// A packet with momentum 100 placed at grid index `at`, `height` pixels above the middle row, and
+// run for `ticks` steps; the picture shows the window while it runs.
+QImage runPacket(MainWindow &m, int at, int height, int ticks)
 {
-    MainWindow m(barrier());
     SchDrawingSurface *s = m.w.drawingSurface();
     button(m.w, "Pack")->click();
     m.w.pSlider()->slider()->setValue(100);
-    m.w.dxSlider()->slider()->setValue(200);
-    click(s, QPoint(s->width() * 250 / N, s->height() / 2 - 140)); // a packet at index 250
+    click(s, QPoint(s->width() * at / N, s->height() / 2 - height));
     button(m.w, "Start")->click();
-    for (int k = 0; k < 380; ++k) // the timer's ticks, without the event loop
+    for (int k = 0; k < ticks; ++k) // the timer's ticks, without the event loop
         s->paintEvolution();
     QImage img = m.w.grab().toImage();
     button(m.w, "Start")->click();
     return img;
+}
+
+QImage evolution()
+{
+    MainWindow m(barrier());
+    m.w.dxSlider()->slider()->setValue(200);
+    return runPacket(m, 250, 140, 380);
 }
 
 QImage eigenfunctions()
@@ -174,16 +181,7 @@ QImage firstSteps()
     MainWindow m(std::vector<double>(N, 0.0));
     m.w.examplesDir = QStringLiteral(QUANTAURA_EXAMPLES_DIR);
     m.w.openExample(QStringLiteral("barriere.pot"));
-    SchDrawingSurface *s = m.w.drawingSurface();
-    button(m.w, "Pack")->click();
-    m.w.pSlider()->slider()->setValue(100);
-    click(s, QPoint(s->width() * 300 / N, s->height() / 2 - 150)); // a packet at index 300
-    button(m.w, "Start")->click();
-    for (int k = 0; k < 230; ++k) // the timer's ticks, without the event loop
-        s->paintEvolution();
-    QImage img = m.w.grab().toImage();
-    button(m.w, "Start")->click();
-    return img;
+    return runPacket(m, 300, 150, 230);
 }
 
 // The colours of the phase: psi = r e^(i phi) for r up to 1, phase 0 to the right, pi/2 at the top.
