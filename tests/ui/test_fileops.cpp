@@ -9,9 +9,13 @@
 
 #include <clocale>
 #include <cstdio>
+#include <fcntl.h>
+#include <numeric>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 constexpr int N = SchDrawingSurface::N;
@@ -73,6 +77,30 @@ Run fileOp(void (SchMainWindow::*op)(), const QString &name, Pot pot, bool evolv
     r.status = w.statusBar()->currentMessage();
     r.pot = Pot(w.drawingSurface()->getPot(), w.drawingSurface()->getPot() + N);
     return r;
+}
+
+// The program's start as main() makes it, then "Eigenfunktionen" on and off over a deep well
+// (hundreds of trace lines) and a scripted quit. Exit code 3: standard output was closed at
+// start and is not /dev/null now.
+int child(int argc, char **argv)
+{
+    const bool closed = ::fcntl(STDOUT_FILENO, F_GETFD) == -1;
+    prepareProcess();
+    QApplication app(argc, argv);
+    qWarning("started"); // into standard error, a closed pipe in one of the runs
+    struct stat out {}, null {};
+    if (closed && (::fstat(STDOUT_FILENO, &out) != 0 || ::stat("/dev/null", &null) != 0 || out.st_rdev != null.st_rdev))
+        return 3;
+    SchMainWindow w;
+    std::vector<double> well(N, -0.1);
+    well.front() = well.back() = 0.0;
+    w.drawingSurface()->setPot(well.data());
+    QTimer::singleShot(0, &w, [&w] {
+        for (int i = 0; i < 10; ++i)
+            find<QPushButton>(w, "Eigenfunktionen")->click();
+        QCoreApplication::quit();
+    });
+    return app.exec();
 }
 } // namespace
 
@@ -143,6 +171,103 @@ private slots:
         QVERIFY(fileBytes(old).startsWith("Quantaura Potential\n1024\n0\n"));
     }
 
+    void traceNeverStopsTheProgram()
+    {
+        // Started with standard output closed; writing the trace into a pipe whose reader has gone
+        // (standard error too); into a pipe of two pages that nobody reads: each run ends normally.
+        for (int run = 0; run < 3; ++run) {
+            int p[2];
+            QVERIFY(::pipe2(p, O_CLOEXEC) == 0 && ::fcntl(p[1], F_SETPIPE_SZ, 8192) >= 0);
+            if (run == 1)
+                ::close(p[0]);
+            QProcess process;
+            process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+            process.setChildProcessModifier([run, out = p[1]] {
+                ::signal(SIGPIPE, SIG_DFL); // as a shell starts it
+                if (run == 0)
+                    ::close(STDOUT_FILENO);
+                else
+                    ::dup2(out, STDOUT_FILENO);
+                if (run == 1)
+                    ::dup2(out, STDERR_FILENO);
+            });
+            process.start(QCoreApplication::applicationFilePath(), {"--child"});
+            const bool ended = process.waitForFinished(20000);
+            ::close(p[1]);
+            QVERIFY2(ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, qPrintable(QString::number(run)));
+            if (run < 2)
+                continue;
+            QByteArray got(1 << 16, '\0'); // whole trace lines, up to the moment the pipe was full
+            got.resize(std::max(::read(p[0], got.data(), got.size()), ssize_t(0)));
+            ::close(p[0]);
+            QVERIFY2(got.count("EW=") > 100 && got.count(" det=") == got.count('\n') && got.endsWith('\n'), got.right(100).constData());
+        }
+    }
+
+    void saveWhereOnlyTheFileIsWritable()
+    {
+        // A folder of shared files: the file is writable, the folder is not, so no temporary file
+        // can go beside it. Root writes anywhere: the saves run in a child as another user.
+        const QString folder = dir.filePath("shared"), file = folder + "/class.pot";
+        QVERIFY(QDir().mkdir(folder) && putFile(file, "old contents\n") && ::chmod(QFile::encodeName(file), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dir.path()), 0755) == 0 && ::chmod(QFile::encodeName(folder), 0555) == 0);
+        const Pot pot(N, 0.0125);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if ((::geteuid() == 0 && ::setuid(65534) != 0) || ::access(QFile::encodeName(folder), W_OK) == 0)
+                ::_exit(77);
+            rlimit limit {};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            const rlim_t soft = std::exchange(limit.rlim_cur, 2000); // full half-way: the old contents stay
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const bool kept = !PotentialFile::write(file, pot.data()) && fileBytes(file) == "old contents\n";
+            limit.rlim_cur = soft;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::_exit(kept && PotentialFile::write(file, pot.data()) ? 0 : 1);
+        }
+        int status = -1;
+        QVERIFY(::waitpid(pid, &status, 0) == pid && ::chmod(QFile::encodeName(folder), 0755) == 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+            QSKIP("no other user to save as");
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0 && fileBytes(file) == PotentialFile::text(pot.data()));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList("class.pot")); // no temporaries
+    }
+
+    void extremeSamplesStayFinite()
+    {
+        // Samples of +-1e300 (read as +-1e6) through a line stroke from such a sample, smoothing and
+        // 100 steps: all stays finite, and the file saved and read again holds what the surface holds.
+        QByteArray text = "h\n1024\n";
+        for (int k = 0; k < N; ++k)
+            text += k % 256 < 128 ? "1e300\n" : "-1e300\n";
+        const QString path = dir.filePath("extreme.pot");
+        Pot pot(N), back(N);
+        QVERIFY(putFile(path, text) && PotentialFile::read(path, pot.data()) == PotentialFile::ReadStatus::Ok);
+        QPushButton fourier, streu;
+        SchDrawingSurface s(nullptr, &fourier, &streu);
+        s.resize(N, 400); // a column per sample
+        s.show();
+        s.penPOnOff(true);
+        drag(&s, {{100, 10}, {160, 10}}); // the line pen's previous point: 160
+        s.setPot(pot.data());
+        drag(&s, {{1000, 10}}); // a line from 1e6 at 160
+        s.fourierOnOff(true);
+        drag(&s, {{20, 10}, {140, 300}}); // smooths the step from 1e6 to -1e6 at 128
+        s.packOnOff(true);
+        drag(&s, {{40, 100}});
+        const auto norm = [&s] { return std::accumulate(s.wave(), s.wave() + N, 0.0, [](double n, auto z) { return n + std::norm(z); }); };
+        s.setZ(0);
+        const double built = norm();
+        s.setZ(100); // built anew and moved by 100 steps
+        QVERIFY(built > 0 && std::fabs(norm() - built) < 1e-9 * built && s.getPot()[600] != pot[600]);
+        QVERIFY(PotentialFile::write(path, s.getPot()) && PotentialFile::read(path, back.data()) == PotentialFile::ReadStatus::Ok);
+        for (int k = 0; k < N; ++k) {
+            char printed[32];
+            std::snprintf(printed, sizeof printed, "%.6g", s.getPot()[k]);
+            QVERIFY2(std::fabs(s.getPot()[k]) <= 1e6 && back[k] == std::strtod(printed, nullptr), printed);
+        }
+    }
+
     void openLoadsOrWarns_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -185,5 +310,12 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFileOps)
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
+        return child(argc, argv);
+    QApplication app(argc, argv);
+    TestFileOps test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_fileops.moc"
