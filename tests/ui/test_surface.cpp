@@ -233,6 +233,8 @@ private slots:
             f.s.flevelChanged(30);
             f.s.fourierOnOff(true);
             const QPoint a(leftToRight ? 200 : 300, 50), b(leftToRight ? 300 : 200, 350);
+            drag(&f.s, {a, b}, Qt::RightButton); // only the left button selects: no band, no change
+            QVERIFY(f.shot() == before && f.holds(v) && screenCurrent(&f.s));
             sendMouse(&f.s, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
             sendMouse(&f.s, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
             // The band, XOR-ed over columns 200..300 and rows 50..350, corners included; no change yet.
