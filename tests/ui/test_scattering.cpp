@@ -176,6 +176,18 @@ private slots:
             plot.setMaxEnergy(c.maxEnergy);
             QVERIFY(plot.tickValues() == c.ticks && plot.axisEnd() == c.ticks.last() && screenCurrent(&plot));
         }
+        plot.setMaxEnergy(3.3); // the axis ends at 3, the sweep at 3.3; R and T swing a little beyond 0 and 1
+        for (int k = 0; k <= 330; ++k)
+            plot.addPoint(0.5 + 0.52 * std::sin(k * 0.3), 0.5 - 0.52 * std::sin(k * 0.3), k * 0.01, k);
+        const QImage img = plot.grab().toImage();
+        int inside = 0; // the curves' pixels, right of the captions, each inside its panel's frame
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 30; x < img.width(); ++x)
+                if (at(img, x, y) == Red || at(img, x, y) == Green) {
+                    QVERIFY2((at(img, x, y) == Red ? plot.rPanelFrame() : plot.tPanelFrame()).contains(x, y), qPrintable(QString::asprintf("(%d, %d)", x, y)));
+                    ++inside;
+                }
+        QVERIFY(inside > 1000);
     }
 
     void plotMarkerReadoutsAndXor()
