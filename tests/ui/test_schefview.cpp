@@ -58,6 +58,8 @@ private slots:
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}, {"0.19", {2, yE0 + 3}}}));
         for (QPoint corner : {QPoint(55, 55), QPoint(784, 55), QPoint(55, 584), QPoint(784, 584)}) // the frame
             QVERIFY(count(v, QRect(corner, QSize(1, 1)), White) && !count(v, QRect(corner + QPoint(1, 1), QSize(1, 1)), White));
+        const QRect caption = v.findChild<QLabel *>()->geometry(); // light text on the black window
+        QVERIFY(count(v, caption, 0) < caption.width() * caption.height() - 50);
         QVERIFY(count(v, QRect(56, y0, 729, 1), Green) > 700 && count(v, QRect(56, yE0, 729, 1), Gray) > 600); // potential, level 0
         QVERIFY(drawn(v) == QList<int>{0} && count(v, level1, Gray) == 0);
         ed->setText("5"); // beyond the last index: selects it, and the entry follows
