@@ -158,13 +158,13 @@ private slots:
             {plot->slider(), nullptr, 0, 1000, 200,
              [plot](int v) { return std::fabs(plot->markerPosition() - v * plot->maximumEnergy() * 0.001) < 1e-9; }, plot},
         };
-        QSet<QString> names; // every slider explains itself; the two "<->" are told apart
+        QSet<QString> names; // the two "<->" are told apart
         for (const Row &r : rows) {
             const auto at = [&r](int v) {
                 return r.slider->value() == v && (!r.control || (r.control->value() == v && r.control->entry()->text() == QString::number(v)));
             };
             names << r.slider->accessibleName();
-            QVERIFY2(at(r.initial) && !r.slider->toolTip().isEmpty() && !r.slider->whatsThis().isEmpty(), qPrintable(r.slider->accessibleName()));
+            QVERIFY2(at(r.initial), qPrintable(r.slider->accessibleName()));
             for (const auto &[key, v] : {std::pair{Qt::Key_End, r.max}, {Qt::Key_Home, r.min}, {Qt::Key_PageUp, r.min + 1},
                                          {Qt::Key_PageUp, std::min(r.min + 2, r.max)}}) {
                 QTest::keyClick(r.slider, key);
@@ -174,8 +174,11 @@ private slots:
         }
 
         QCOMPARE(names.size(), rows.size());
-        for (QAbstractButton *b : w.findChildren<QAbstractButton *>() + win->findChildren<QAbstractButton *>()) // and every button
-            QVERIFY2(b->objectName().startsWith("qt_") || (!b->toolTip().isEmpty() && !b->accessibleName().isEmpty()), qPrintable(b->text()));
+        for (QWidget *window : std::initializer_list<QWidget *>{&w, ev, win, plot}) // every control explains itself
+            for (QWidget *c : window->findChildren<QWidget *>())
+                if (!c->objectName().startsWith("qt_") && (qobject_cast<QAbstractButton *>(c) || qobject_cast<QAbstractSlider *>(c)
+                                                          || qobject_cast<QLineEdit *>(c) || qobject_cast<QComboBox *>(c)))
+                    QVERIFY2(!c->toolTip().isEmpty() && !c->whatsThis().isEmpty() && !c->accessibleName().isEmpty(), c->metaObject()->className());
         QVERIFY(installToolkitTranslation(*qApp));
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), QString("Abbrechen"));
 
@@ -231,6 +234,12 @@ private slots:
         QVERIFY(!w.potentialModified() && std::count(s->getPot(), s->getPot() + N, 0.0) == N); // New: empty and clean
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(w.potentialModified());
+        for (int k = 1; k <= 120; ++k) // bounded: of 120 more changes the last HistoryLimit can be undone
+            s->setPot(std::vector<double>(N, k * 1e-4).data());
+        QCOMPARE(s->history()->count(), SchDrawingSurface::HistoryLimit);
+        while (s->history()->canUndo())
+            s->undo();
+        QCOMPARE(s->getPot()[7], (120 - SchDrawingSurface::HistoryLimit) * 1e-4);
     }
 
     void exitAndClosingEndTheProgram()
