@@ -1,30 +1,56 @@
+#include "plot.h"
 #include "schdrawingsurface.h"
+#include "schefview.h"
 #include "uitestutil.h"
 
 #include <QPushButton>
 #include <QtTest>
 
-// At a device pixel ratio of 2 the surface composes its frames in device pixels, the image twice
-// the widget's size, while the logical mappings stay as they are: a packet's line fills both device
-// columns of its logical column, over twice its logical rows.
+#include <numeric>
+
+// The device rows of column x of `img` in `colour`.
+static QList<int> rowsOf(const QImage &img, int x, QRgb colour)
+{
+    QList<int> rows;
+    for (int y = 0; y < img.height(); ++y)
+        if ((img.pixel(x, y) & 0xffffff) == colour)
+            rows << y;
+    return rows;
+}
+
+// At a device pixel ratio of 2 the windows draw in device pixels, their images twice the widgets'
+// size, while the logical mappings stay as they are: lines are one device pixel thin, and a
+// packet's line fills both device columns of its logical column over twice its logical rows.
 class TestHiDpi : public QObject
 {
     Q_OBJECT
 private slots:
-    void packetLinesFillWholeLogicalPixels()
+    void linesAreOneDevicePixelThin()
     {
         QPushButton fourier, streu;
         SchDrawingSurface s(nullptr, &fourier, &streu);
         s.resize(600, 400);
         s.show();
         QCoreApplication::processEvents();
+        s.penHOnOff(true);
+        s.setPenRange(2000); // a plateau over the whole grid, 50 logical rows above the middle
+        drag(&s, {{300, 150}});
+        for (int x : {0, 1, 600, 1198, 1199}) // to the last device column
+            QCOMPARE(rowsOf(s.grab().toImage(), x, 0xffffff), QList<int>{300});
         s.packOnOff(true);
         drag(&s, {{300, 100}}); // column 300 shows index 512: 100 logical rows of 0.5
         const QImage img = s.grab().toImage();
-        QCOMPARE(img.size(), QSize(1200, 800));
-        for (int x : {600, 601}) // the line on device rows 200..401, in the colour of 0.5, black around it
-            for (int y = 150; y < 450; ++y)
-                QVERIFY2((img.pixel(x, y) & 0xffffff) == (y >= 200 && y <= 401 ? 0xf2222au : 0u), qPrintable(QString::asprintf("(%d, %d)", x, y)));
+        QList<int> line(202);
+        std::iota(line.begin(), line.end(), 200);
+        QVERIFY(img.size() == QSize(1200, 800) && rowsOf(img, 600, 0xf2222a) == line && rowsOf(img, 601, 0xf2222a) == line);
+
+        std::vector<double> zero(SchDrawingSurface::N, 0.0);
+        std::ostream noTrace(nullptr);
+        SchEFView eigen(zero.data(), nullptr, noTrace); // the potential on the zero line
+        Plot plot(nullptr, "Moril2", 100);
+        for (int k = 0; k < 100; ++k)
+            plot.addPoint(0.5, 0.5, k, k);
+        QVERIFY(rowsOf(eigen.grab().toImage(), 600, 0x00ff00).size() == 1 && rowsOf(plot.grab().toImage(), 300, 0xff0000).size() == 1);
     }
 };
 
