@@ -44,7 +44,7 @@ grep -q '<binary>quantaura</binary>' "$metainfo" || fail "metainfo does not prov
 newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n1 | cut -d'"' -f2)
 [ "$newest" = "$PROJECT_VERSION" ] || fail "newest release in the metainfo is '$newest', the project is $PROJECT_VERSION"
 out=$(desktop-file-validate "$desktop") && ! grep -qE 'error:|warning:' <<<"$out" || fail "desktop-file-validate: $out"
-appstreamcli validate-tree --no-net --strict "$prefix" || fail "appstreamcli rejects the install tree"
+appstreamcli validate --no-net --strict "$metainfo" && appstreamcli validate-tree --no-net --strict "$prefix" || fail "appstreamcli rejects the metainfo or the install tree"
 
 # A sanitizer build is never packaged (its program needs the sanitizer run-time).
 [ "$QUANTAURA_SANITIZE" != "ON" ] || { echo "install tree: ${#expected[@]} files as expected; no package"; exit 0; }
