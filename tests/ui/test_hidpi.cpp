@@ -44,9 +44,8 @@ private slots:
         std::iota(line.begin(), line.end(), 200);
         QVERIFY(img.size() == QSize(1200, 800) && rowsOf(img, 600, 0xf2222a) == line && rowsOf(img, 601, 0xf2222a) == line);
 
-        std::vector<double> zero(SchDrawingSurface::N, 0.0);
-        std::ostream noTrace(nullptr);
-        SchEFView eigen(zero.data(), nullptr, noTrace); // the potential on the zero line
+        std::ostream noTrace(nullptr); // the eigenfunction window's potential on its zero line, a flat R
+        SchEFView eigen(std::vector<double>(SchDrawingSurface::N).data(), nullptr, noTrace);
         Plot plot(nullptr, "Moril2", 100);
         for (int k = 0; k < 100; ++k)
             plot.addPoint(0.5, 0.5, k, k);
