@@ -4,11 +4,23 @@
 # menu entry, the metadata, the icons and the licence; these fit together and pass their validators
 # (no errors, no warnings; desktop-file-validate's hints are allowed, as the categories deliberately
 # name both Education and Science). cpack's Debian package holds the same files under /usr and
-# depends on Qt's run-time libraries, never on a -dev package.
+# depends on Qt's run-time libraries, never on a -dev package. On a machine without any package,
+# ./run.sh would install what building and running need, ./test.sh the test tooling as well.
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+printf '#!/bin/sh\nexit 1\n' >"$tmp/dpkg-query" # knows no package
+chmod +x "$tmp/dpkg-query"
+would() { PATH="$tmp:$PATH" QUANTAURA_SETUP_DRY_RUN=1 bash "$SOURCE_DIR/$1" | sed -n 's/^Would install: //p' | tr ' ' '\n'; }
+run=$(would run.sh)
+test=$(would test.sh)
+for p in g++ cmake qt6-base-dev librsvg2-bin qt6-qpa-plugins; do
+  grep -qx "$p" <<<"$run" && grep -qx "$p" <<<"$test" || fail "./run.sh or ./test.sh would not install $p"
+done
+for p in libgtest-dev libbenchmark-dev desktop-file-utils appstream clang libclang-rt-dev; do
+  ! grep -qx "$p" <<<"$run" && grep -qx "$p" <<<"$test" || fail "./run.sh would install the test tool $p, or ./test.sh would not"
+done
 prefix=$tmp/prefix
 cmake --install "$BUILD_DIR" --prefix "$prefix" >/dev/null
 
