@@ -175,13 +175,9 @@ private slots:
         drag(&f.s, {{512, 100}});
         f.fill(0.002);
         std::vector<cplx> ref(N);
-        f.s.setDX(80);
         f.s.setP(40);
-        f.s.setDP(5);
-        f.s.setZ(-3); // rebuilds, no steps
-        initPacket(ref.data(), 512, 100, 80, 40, 5, 400);
-        QVERIFY(f.holds(ref) && screenCurrent(&f.s));
-        f.s.setZ(5); // rebuilds and advances by 5 steps of 50 on the current potential
+        f.s.setZ(5); // rebuilds, as every packet slider does, and advances by 5 steps of 50 on the current potential
+        initPacket(ref.data(), 512, 100, 100, 40, 10, 400);
         Propagator prop(f.s.getPot(), ref.data(), N);
         for (int n = 0; n < 5; ++n)
             prop.step(50.0);
