@@ -87,16 +87,14 @@ private slots:
                 e.push_back(view.eigenValueAt(k));
             return e;
         };
-        // In the window's units the kinetic term is 20000 T: hbar^2/m = 40000. Oscillator V = k d^2 / 2
-        // (read at d = 99.5): levels hbar w (n + 1/2), hbar w = sqrt(40000 k).
-        const std::vector<double> osc = levels("oszillator.pot"), dw = levels("doppelmulde.pot"), lattice = levels("gitter.pot");
-        const double hw = std::sqrt(40000.0 * 2 * load("oszillator.pot")[611] * 1e4 / (99.5 * 99.5));
+        // In the window's units the kinetic term is 20000 T: hbar^2/m = 40000. The oscillator's
+        // V = 0.005 d^2 has the levels hbar w (n + 1/2), hbar w = sqrt(40000 * 0.01) = 20.
+        const std::vector<double> osc = levels("oszillator.pot"), well = levels("rechteckmulde.pot");
+        const std::vector<double> dw = levels("doppelmulde.pot"), lattice = levels("gitter.pot");
         for (int n = 0; n < 8; ++n)
-            QVERIFY2(std::fabs(osc.at(n) / (hw * (n + 0.5)) - 1) < 0.005, qPrintable(QString::number(osc[n])));
-        // Square well of width L and depth V0: ceil(2 z0 / pi) bound states, z0 = (L / 2) sqrt(V0 / 20000).
-        const std::vector<double> well = load("rechteckmulde.pot"), bound = levels("rechteckmulde.pot");
-        const double z0 = std::count(well.begin(), well.end(), well[512]) / 2.0 * std::sqrt(-well[512] * 1e4 / 20000);
-        QCOMPARE(int(std::count_if(bound.begin(), bound.end(), [](double e) { return e < 0; })), int(std::ceil(2 * z0 / M_PI)));
+            QVERIFY2(std::fabs(osc.at(n) / (20 * (n + 0.5)) - 1) < 0.005, qPrintable(QString::number(osc[n])));
+        // The square well, 200 wide and 200 deep: z0 = 100 sqrt(200 / 20000) = 10, ceil(2 z0 / pi) = 7 bound states.
+        QCOMPARE(int(std::count_if(well.begin(), well.end(), [](double e) { return e < 0; })), 7);
         // The double well's lowest pair split by less than 1 % of the gap above it; the lattice's
         // lowest eight states in one band, narrower than half the gap to the next.
         QVERIFY(dw.size() > 2 && dw[1] - dw[0] < 0.01 * (dw[2] - dw[1]));
