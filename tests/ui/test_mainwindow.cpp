@@ -62,8 +62,6 @@ private slots:
         QVERIFY(spy.count() == 1 && s.value() == 100 && s.entry()->text() == "77");
         s.slider()->setValue(12); // a drag: the entry follows, one signal
         QVERIFY(s.entry()->text() == "12" && spy.count() == 2);
-        s.setEnabled(false); // greys slider and entry, not the caption
-        QVERIFY(!s.slider()->isEnabled() && !s.entry()->isEnabled() && s.caption()->isEnabled());
     }
 
     void buttonsMenusAndShortcuts()
@@ -89,7 +87,7 @@ private slots:
         QCOMPARE(s->currentPen(), 1);
         // "Fourier" enables "Smooth: " and selects; a mode change in either direction ends it; both modes show.
         QPushButton *fou = find<QPushButton>(w, "Fourier");
-        QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !w.smoothSlider()->entry()->isEnabled());
+        QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !w.smoothSlider()->entry()->isEnabled() && w.smoothSlider()->caption()->isEnabled());
         s->setDX(120); // a packet to show
         for (const char *mode : {"Pack", "Pot"}) {
             fou->click();
@@ -254,8 +252,7 @@ private slots:
         SchMainWindow changed;
         changed.show();
         QVERIFY(QTest::qWaitForWindowActive(&changed));
-        std::vector<double> v(SchDrawingSurface::N, 0.01);
-        changed.drawingSurface()->setPot(v.data());
+        changed.drawingSurface()->setPot(std::vector<double>(SchDrawingSurface::N, 0.01).data());
         QString box;
         answerNextBox(box, Qt::Key_Escape); // "Nein": the program goes on
         QVERIFY(!changed.close() && changed.isVisible() && box == QString::fromUtf8("Quantaura: Das Potential wurde geändert. Trotzdem beenden?"));
