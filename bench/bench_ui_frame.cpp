@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the live view at several window sizes: composing one evolution frame, and a whole
 // timer tick (one step, the frame, and the paint into the window's backing store). Each is
 // measured for the surface and for a copy of the earlier composer kept here as the reference:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates the pictures in doc/ from the build: builds the offscreen picture program into
 # build/ (preset "run", as ./run.sh) and runs it at scale 1. Names limit the run:
 #   doc/make-pictures.sh tooltip evolution

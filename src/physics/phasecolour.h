@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef QUANTAURA_PHASECOLOUR_H
 #define QUANTAURA_PHASECOLOUR_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "propagator.h"
 
 Propagator::Propagator(const double *pot, std::complex<double> *psi, int count)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef QUANTAURA_WINDOWPLACEMENT_H
 #define QUANTAURA_WINDOWPLACEMENT_H
 

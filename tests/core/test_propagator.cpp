@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numbers behind the simulation surface: the pens, the smoothing tool and its transform, the
 // wave packet, the phase colours and the propagation.
 #include "fft.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the potential file reader. Whatever the bytes: no crash, no hang, no
 // sanitizer report; and when a potential loads, every sample lies in the sample range and comes
 // back from writing and reading as printed with 6 digits, and unchanged from then on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped examples load through File -> Beispiele; quantaura-export prints what the windows
 // compute for a potential file.
 #include "examples.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "potentialfile.h"
 #include "schdrawingsurface.h"
 #include "schmainwindow.h"

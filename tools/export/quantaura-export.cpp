@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quantaura-export: the numbers (and pictures) of the eigenfunction and scattering windows for a
 // potential file, on standard output as CSV. The windows themselves compute them, offscreen and
 // never shown, so the numbers are those a user sees in them.

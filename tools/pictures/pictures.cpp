@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the pictures in doc/ from the program's own widgets, offscreen, at scale 1:
 //   quantaura-pictures OUTDIR [NAME...]
 // Each picture is one entry of `scenes` below; a new picture is a new entry.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts the live program's timer ticks per second on the current display: opens the main
 // window, places a moving packet the way a user would ("Pack", momentum slider, a click 100
 // pixels above the middle row), presses "Start" and counts for a few seconds.
