@@ -39,6 +39,33 @@ void splitWave(std::complex<double> psi, std::complex<double> dpsi, double kL, d
     out[2] = 0.0;
 }
 
+// One step's matrix (see alignedSteps) from A, B, C = h^2 q at the step's start, middle and end.
+// Inlined into both builds of alignedSteps; the vectors go by reference, never through the ABI.
+struct StepMatrix
+{
+    Vec m00, m01, m10, m11;
+};
+
+__attribute__((always_inline)) inline void buildStep(const Vec &A, const Vec &B, const Vec &C, StepMatrix &s)
+{
+    const Vec t = B * (1.0 / 24.0) + 1.0 / 6.0;
+    const Vec u = B * (1.0 / 3.0) + 1.0;
+    s.m00 = A * t + u;
+    s.m01 = B * (1.0 / 6.0) + 1.0;
+    s.m10 = (A + C) * (B * (1.0 / 12.0) + 1.0 / 6.0) + B * (2.0 / 3.0);
+    s.m11 = C * t + u;
+}
+
+__attribute__((always_inline)) inline void applyStep(const StepMatrix &s, Vec &pr, Vec &pi, Vec &wr, Vec &wi)
+{
+    const Vec nr = s.m00 * pr + s.m01 * wr;
+    const Vec ni = s.m00 * pi + s.m01 * wi;
+    wr = s.m10 * pr + s.m11 * wr;
+    wi = s.m10 * pi + s.m11 * wi;
+    pr = nr;
+    pi = ni;
+}
+
 // The Runge-Kutta step for psi'' = q psi, with q taken at the step's start (a), middle (b) and
 // end (c), is a real 2x2 matrix acting alike on the real and the imaginary part of (psi, psi').
 // With the derivative carried as w = h psi' and A = h^2 a, B = h^2 b, C = h^2 c, the four stages
@@ -76,30 +103,19 @@ void alignedSteps(const double *pot, int xStart, int xEnd, int m, const double *
     Vec A = g * pot[xStart] - ge;
     // Where two samples are equal, A = B = C in every step of that sample (bit for bit, the
     // values being formed alike), so the matrix is built once for a whole flat stretch.
-    Vec f00 = A, f01 = A, f10 = A, f11 = A;
+    StepMatrix flat{};
     bool flatBuilt = false;
     double flatLevel = 0.0;
     int sinceCheck = 0;
     for (int i = xStart; i > xEnd; --i) {
         if (pot[i - 1] == pot[i]) {
             if (!flatBuilt || !(pot[i] == flatLevel)) {
-                const Vec t = A * (1.0 / 24.0) + 1.0 / 6.0;
-                const Vec u = A * (1.0 / 3.0) + 1.0;
-                f00 = A * t + u;
-                f01 = A * (1.0 / 6.0) + 1.0;
-                f10 = (A + A) * (A * (1.0 / 12.0) + 1.0 / 6.0) + A * (2.0 / 3.0);
-                f11 = A * t + u;
+                buildStep(A, A, A, flat);
                 flatBuilt = true;
                 flatLevel = pot[i];
             }
-            for (int j = 0; j < m; ++j) {
-                const Vec nr = f00 * pr + f01 * wr;
-                const Vec ni = f00 * pi + f01 * wi;
-                wr = f10 * pr + f11 * wr;
-                wi = f10 * pi + f11 * wi;
-                pr = nr;
-                pi = ni;
-            }
+            for (int j = 0; j < m; ++j)
+                applyStep(flat, pr, pi, wr, wi);
         } else {
             flatBuilt = false;
             const double gv1 = g * pot[i];
@@ -110,18 +126,9 @@ void alignedSteps(const double *pot, int xStart, int xEnd, int m, const double *
                 const double vEnd = j + 1 < m ? gv1 + gd * ((2 * j + 2) * inv2m) : gv0;
                 const Vec B = vMid - ge;
                 const Vec C = vEnd - ge;
-                const Vec t = B * (1.0 / 24.0) + 1.0 / 6.0;
-                const Vec u = B * (1.0 / 3.0) + 1.0;
-                const Vec p00 = A * t + u;
-                const Vec p01 = B * (1.0 / 6.0) + 1.0;
-                const Vec p10 = (A + C) * (B * (1.0 / 12.0) + 1.0 / 6.0) + B * (2.0 / 3.0);
-                const Vec p11 = C * t + u;
-                const Vec nr = p00 * pr + p01 * wr;
-                const Vec ni = p00 * pi + p01 * wi;
-                wr = p10 * pr + p11 * wr;
-                wi = p10 * pi + p11 * wi;
-                pr = nr;
-                pi = ni;
+                StepMatrix step;
+                buildStep(A, B, C, step);
+                applyStep(step, pr, pi, wr, wi);
                 A = C;
             }
         }
