@@ -296,7 +296,8 @@ void SchMainWindow::open()
 
 void SchMainWindow::openExample(const QString &file)
 {
-    load(QDir(examplesDir).filePath(file));
+    // Without the folder the name alone would be looked up in the working directory.
+    load(examplesDir.isEmpty() ? QString() : QDir(examplesDir).filePath(file));
 }
 
 void SchMainWindow::load(const QString &name)
