@@ -528,11 +528,13 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
     const double E = eigenValues[k];
     if (energy)
         *energy = E;
+    // The grid equation psi[i - 1] + psi[i + 1] = diagonal(i) psi[i].
+    auto diagonal = [&](int i) { return ((pot[i] - E) / scale + 1.0) * 2.0; };
     psi[N - 1] = 1.0;
-    double d = ((pot[N - 1] - E) / scale + 1.0) * 2.0;
+    double d = diagonal(N - 1);
     for (int i = N - 2; i >= 0; --i) {
         psi[i] = d * psi[i + 1] - psi[i + 2];
-        d = ((pot[i] - E) / scale + 1.0) * 2.0;
+        d = diagonal(i);
         const double a = std::fabs(psi[i]);
         if (a > 100.0) {
             // Keep the growing solution in range. One factor 0.01 suffices unless the potential
@@ -563,10 +565,9 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
     }
     // Each step solved a row of the grid equation, so only rows t - 1 and t (the first entry kept,
     // with a zero or the wall to its left) can miss.
-    const double d0 = ((pot[t] - E) / scale + 1.0) * 2.0;
-    const double miss = std::max(t > 0 ? std::fabs(psi[t]) : 0.0, std::fabs(d0 * psi[t] - psi[t + 1]));
+    const double miss = std::max(t > 0 ? std::fabs(psi[t]) : 0.0, std::fabs(diagonal(t) * psi[t] - psi[t + 1]));
     if (s > 0.0)
-        normalise(psi, s, m); // before the test: nothing held in registers need survive the call below
+        normalise(psi, s, m); // now: should the replacement below fail too, this result stands, normalised
     if (s > 0.0 && miss / m <= Tolerance * std::sqrt(s))
         return psi;
     // The recurrence failed: E's rounding error excited the solution that grows towards the left
@@ -575,7 +576,7 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
     // true entries where |psi| drops from the wall, as at wavelengths below six points).
     std::vector<double> diag(N);
     for (int i = 0; i < N; ++i)
-        diag[i] = ((pot[i] - E) / scale + 1.0) * 2.0;
+        diag[i] = diagonal(i);
     const std::vector<double> x = nullVector(diag);
     if (!x.empty()) {
         std::copy(x.begin(), x.end(), psi.begin());
