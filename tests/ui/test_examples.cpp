@@ -77,13 +77,10 @@ private slots:
         QVERIFY(PotentialFile::write(Examples::all()[0].file, std::vector<double>(N, 0.01).data()));
         w.examplesDir.clear();
         QString box;
-        onNextModal([&box](QWidget *m) {
-            box = qobject_cast<QMessageBox *>(m)->text();
-            static_cast<QDialog *>(m)->reject();
-        });
+        answerNextBox(box, Qt::Key_Escape);
         entries[0]->trigger();
         QDir::setCurrent(cwd);
-        QVERIFY(box == "File does not exist !" && w.drawingSurface()->getPot()[0] != 0.01);
+        QVERIFY(box == "Quantaura: File does not exist !" && w.drawingSurface()->getPot()[0] != 0.01);
         QVERIFY(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("share/quantaura/examples"));
         QCOMPARE(Examples::directory(dir.filePath("bin")), QString());
         QFile f(dir.filePath("share/quantaura/examples/" + Examples::all().first().file));

@@ -26,15 +26,6 @@ class TestMainWindow : public QObject
         return nullptr;
     }
 
-    // Records the next message box's caption and text, then answers it with `key`.
-    static void answerNextBox(QString &text, Qt::Key key)
-    {
-        onNextModal([&text, key](QWidget *box) {
-            text = box->windowTitle() + ": " + qobject_cast<QMessageBox *>(box)->text();
-            QTest::keyClick(box, key);
-        });
-    }
-
 private slots:
     void sliderControlReadsDecimalIntegers()
     {

@@ -3,8 +3,10 @@
 #define QUANTAURA_UITESTUTIL_H
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -24,6 +26,15 @@ inline void onNextModal(std::function<void(QWidget *)> act)
     QTimer::singleShot(0, qApp, [act] {
         if (QWidget *w = QApplication::activeModalWidget())
             act(w);
+    });
+}
+
+// Records the next message box's caption and text as "caption: text", then answers it with `key`.
+inline void answerNextBox(QString &text, Qt::Key key)
+{
+    onNextModal([&text, key](QWidget *box) {
+        text = box->windowTitle() + ": " + qobject_cast<QMessageBox *>(box)->text();
+        QTest::keyClick(box, key);
     });
 }
 
