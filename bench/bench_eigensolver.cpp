@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "eigensolver.h"
+#include "physics/grid.h"
+#include "physics/eigensolver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr int N = 1024;
+constexpr int N = GridPoints;
 using Pot = std::vector<double>;
 
 Pot zeroPot()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "propagator.h"
-#include "wavepacket.h"
+#include "physics/grid.h"
+#include "physics/propagator.h"
+#include "physics/wavepacket.h"
 
 #include <benchmark/benchmark.h>
 
@@ -8,7 +9,7 @@
 #include <vector>
 
 namespace {
-constexpr int N = 1024;
+constexpr int N = GridPoints;
 
 void BM_PropagatorStep(benchmark::State &state)
 {

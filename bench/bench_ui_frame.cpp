@@ -4,9 +4,9 @@
 // measured for the surface and for a copy of the earlier composer kept here as the reference:
 // full black fill, one scanLine() per pixel, the colour through atan2 and three cosines, and a
 // repaint of the whole widget.
-#include "phasecolour.h"
-#include "propagator.h"
-#include "schdrawingsurface.h"
+#include "physics/phasecolour.h"
+#include "physics/propagator.h"
+#include "ui/evolution/schdrawingsurface.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -23,7 +23,7 @@
 
 namespace {
 using cplx = std::complex<double>;
-constexpr int N = SchDrawingSurface::N;
+constexpr int N = GridPoints;
 
 PhaseColour referenceColour(cplx z)
 {

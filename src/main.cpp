@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "schmainwindow.h"
-#include "startup.h"
-#include "toolkittranslation.h"
+#include "ui/app/schmainwindow.h"
+#include "ui/app/startup.h"
+#include "ui/app/toolkittranslation.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "complexrk4.h"
+#include "physics/complexrk4.h"
 
 #include <algorithm>
 

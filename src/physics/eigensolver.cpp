@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "eigensolver.h"
+#include "physics/eigensolver.h"
 
 #include <algorithm>
 #include <cmath>
@@ -135,7 +135,7 @@ EigenSolver::EigenSolver(const double *potential, std::ostream &trace)
 {
     if (!potential)
         return;
-    for (int i = 0; i < N; ++i) {
+    for (int i = 0; i < GridPoints; ++i) {
         const double v = potential[i];
         if (std::isnan(v))
             return;
@@ -143,7 +143,7 @@ EigenSolver::EigenSolver(const double *potential, std::ostream &trace)
     }
     valid = true;
     vMin = vMax = pot[0];
-    for (int i = 1; i < N; ++i) {
+    for (int i = 1; i < GridPoints; ++i) {
         if (pot[i] < vMin)
             vMin = pot[i];
         if (pot[i] > vMax)
@@ -184,8 +184,8 @@ EigenSolver::Probe EigenSolver::probe(double E) const
     const double dMax = std::max(std::fabs((2.0 * vMax - twoE) / scale + 2.0),
                                  std::fabs((2.0 * vMin - twoE) / scale + 2.0));
     const int block = std::max(1, 400 / (std::ilogb(dMax + 1.0) + 1));
-    for (int i = 1; i < N;) {
-        for (const int end = std::min(N, i + block); i < end; ++i) {
+    for (int i = 1; i < GridPoints;) {
+        for (const int end = std::min(GridPoints, i + block); i < end; ++i) {
             const double next = ((2.0 * pot[i] - twoE) / scale + 2.0) * cur - prev;
             prev = cur;
             cur = next;
@@ -519,7 +519,7 @@ void EigenSolver::store(double value, const Probe &f, std::ostream &trace)
 
 std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
 {
-    std::vector<double> psi(N + 1, 0.0);
+    std::vector<double> psi(GridPoints + 1, 0.0);
     if (k < 0 || k >= eigenCount) {
         if (energy)
             *energy = 0.0;
@@ -530,9 +530,9 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
         *energy = E;
     // The grid equation psi[i - 1] + psi[i + 1] = diagonal(i) psi[i].
     auto diagonal = [&](int i) { return ((pot[i] - E) / scale + 1.0) * 2.0; };
-    psi[N - 1] = 1.0;
-    double d = diagonal(N - 1);
-    for (int i = N - 2; i >= 0; --i) {
+    psi[GridPoints - 1] = 1.0;
+    double d = diagonal(GridPoints - 1);
+    for (int i = GridPoints - 2; i >= 0; --i) {
         psi[i] = d * psi[i + 1] - psi[i + 2];
         d = diagonal(i);
         const double a = std::fabs(psi[i]);
@@ -542,13 +542,13 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
             double factor = 0.01;
             for (double r = a * 0.01; r > 100.0; r *= 0.01)
                 factor *= 0.01;
-            for (int j = i; j < N; ++j)
+            for (int j = i; j < GridPoints; ++j)
                 psi[j] *= factor;
         }
     }
     // Drop the part that grows towards the left wall when E is not exactly an eigenvalue.
     int t = 0;
-    for (; t < N - 1 && std::fabs(psi[t + 1]) < std::fabs(psi[t]); ++t)
+    for (; t < GridPoints - 1 && std::fabs(psi[t + 1]) < std::fabs(psi[t]); ++t)
         psi[t] = 0.0;
     // s = sum (psi / m)^2. Far below magnitude 1 the squares leave the double range, so there m is
     // the largest magnitude; below 2^-900 the entries that matter may have lost precision, subnormal.
@@ -556,11 +556,11 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
     double m = 1.0;
     if (!(s >= 0x1p-800)) {
         m = 0.0;
-        for (int j = t; j < N; ++j)
+        for (int j = t; j < GridPoints; ++j)
             m = std::max(m, std::fabs(psi[j]));
         s = 0.0;
         if (m >= 0x1p-900)
-            for (int j = t; j < N; ++j)
+            for (int j = t; j < GridPoints; ++j)
                 s += (psi[j] / m) * (psi[j] / m);
     }
     // Each step solved a row of the grid equation, so only rows t - 1 and t (the first entry kept,
@@ -574,8 +574,8 @@ std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
     // wall, and across a high or wide barrier that swamped the state or rescaled it to nothing. The
     // replacement meets both walls by construction, so there is no tail to trim (trimming would cut
     // true entries where |psi| drops from the wall, as at wavelengths below six points).
-    std::vector<double> diag(N);
-    for (int i = 0; i < N; ++i)
+    std::vector<double> diag(GridPoints);
+    for (int i = 0; i < GridPoints; ++i)
         diag[i] = diagonal(i);
     const std::vector<double> x = nullVector(diag);
     if (!x.empty()) {

@@ -2,6 +2,8 @@
 #ifndef QUANTAURA_EIGENSOLVER_H
 #define QUANTAURA_EIGENSOLVER_H
 
+#include "physics/grid.h"
+
 #include <array>
 #include <cstdint>
 #include <iostream>
@@ -18,10 +20,9 @@
 class EigenSolver
 {
 public:
-    static constexpr int N = 1024;
     static constexpr int MaxEigen = 500;
 
-    // `pot` holds N samples; it is copied, so it need not outlive the solver. Samples beyond
+    // `pot` holds GridPoints samples; it is copied, so it need not outlive the solver. Samples beyond
     // +-1e100 (infinities included) count as +-1e100, i.e. as hard walls or bottomless pits; a null
     // pointer or a sample that is not a number gives no eigenvalues.
     explicit EigenSolver(const double *pot, std::ostream &trace = std::cout);
@@ -75,7 +76,7 @@ private:
 
     double vMax = 0.0;
     double vMin = 0.0;
-    std::array<double, N> pot{};
+    std::array<double, GridPoints> pot{};
     std::array<double, MaxEigen> eigenValues{};
     int eigenCount = 0;
     double scale = 40000.0;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fft.h"
+#include "physics/fft.h"
 
 #include <algorithm>
 #include <cmath>

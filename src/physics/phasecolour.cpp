@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "phasecolour.h"
+#include "physics/grid.h"
+#include "physics/phasecolour.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +9,6 @@
 #include <limits>
 
 namespace {
-constexpr int GridPoints = 1024;
 
 int mapColumn(int x, int viewWidth)
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "potentialpen.h"
+#include "physics/potentialpen.h"
 
 #include <algorithm>
 

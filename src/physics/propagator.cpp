@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "propagator.h"
+#include "physics/propagator.h"
 
 Propagator::Propagator(const double *pot, std::complex<double> *psi, int count)
     : count_(count > 0 ? count : 0), pot_(pot), psi_(psi), solved_(count_), coupling_(count_)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scattersolver.h"
+#include "physics/scattersolver.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 #ifndef QUANTAURA_SCATTERSOLVER_H
 #define QUANTAURA_SCATTERSOLVER_H
 
-#include "complexrk4.h"
+#include "physics/complexrk4.h"
 
 #include <array>
 #include <vector>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scattersweep.h"
+#include "physics/scattersweep.h"
 
-#include "scattersolver.h"
+#include "physics/scattersolver.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "smoothingfilter.h"
+#include "physics/smoothingfilter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,13 +10,13 @@ constexpr int BlendWidth = 50;
 }
 
 SmoothingFilter::SmoothingFilter()
-    : fft_(10), input_(Points), spectrum_(Points), filtered_(Points), back_(Points)
+    : fft_(10), input_(GridPoints), spectrum_(GridPoints), filtered_(GridPoints), back_(GridPoints)
 {
 }
 
 double SmoothingFilter::factor(int j, double c)
 {
-    return std::exp(-(c * c) * j * (Points - 1 - j));
+    return std::exp(-(c * c) * j * (GridPoints - 1 - j));
 }
 
 void SmoothingFilter::smooth(double *pot, int from, int to, double flevel)
@@ -25,14 +25,14 @@ void SmoothingFilter::smooth(double *pot, int from, int to, double flevel)
         return;
     if (from > to)
         std::swap(from, to);
-    from = std::clamp(from, 0, Points - 1);
-    to = std::clamp(to, 0, Points - 1);
+    from = std::clamp(from, 0, GridPoints - 1);
+    to = std::clamp(to, 0, GridPoints - 1);
 
     const double c = flevel * 0.0001;
-    for (int k = 0; k < Points; ++k)
+    for (int k = 0; k < GridPoints; ++k)
         input_[k] = {pot[k], 0.0};
     fft_.transform(input_.data(), spectrum_.data(), 0);
-    for (int j = 0; j < Points; ++j) {
+    for (int j = 0; j < GridPoints; ++j) {
         const double f = factor(j, c);
         filtered_[j] = {spectrum_[j].real() * f, spectrum_[j].imag() * f};
     }
@@ -50,7 +50,7 @@ void SmoothingFilter::smooth(double *pot, int from, int to, double flevel)
             A[k] = aFrom + double(k - from) * (aLo - aFrom) / double(lo - from);
     }
     // And from the new A[to] to the untouched A[hi].
-    const int hi = std::min(to + BlendWidth, Points - 1);
+    const int hi = std::min(to + BlendWidth, GridPoints - 1);
     if (to < hi) {
         const double aTo = A[to], aHi = A[hi];
         for (int k = to; k < hi; ++k)

@@ -2,7 +2,8 @@
 #ifndef QUANTAURA_SMOOTHINGFILTER_H
 #define QUANTAURA_SMOOTHINGFILTER_H
 
-#include "fft.h"
+#include "physics/fft.h"
+#include "physics/grid.h"
 
 #include <complex>
 #include <vector>
@@ -12,8 +13,6 @@
 class SmoothingFilter
 {
 public:
-    static constexpr int Points = 1024;
-
     SmoothingFilter();
 
     // Weight of spectral index j: exp(-c^2 j (1023 - j)); 1 at both ends of the spectrum

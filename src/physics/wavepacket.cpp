@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wavepacket.h"
+#include "physics/wavepacket.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@ void initPacket(std::complex<double> *psi, int i0, int h0, int dx, int p, int dp
     if (!psi)
         return;
     if (dx == 0 || viewHeight == 0) {
-        std::fill(psi, psi + PacketPoints, std::complex<double>(0.0, 0.0));
+        std::fill(psi, psi + GridPoints, std::complex<double>(0.0, 0.0));
         return;
     }
 
@@ -26,7 +26,7 @@ void initPacket(std::complex<double> *psi, int i0, int h0, int dx, int p, int dp
     const double q = double(p / 10);  // integer division: |p| < 10 carries no momentum
     const double e = d * b / a - q;
 
-    for (int k = 0; k < PacketPoints; ++k) {
+    for (int k = 0; k < GridPoints; ++k) {
         const double x = double(k - 512) / 512.0;
         const double phi = -d * x * x - e * x;
         const double amp = std::exp(-a * x * x - b * x - c);

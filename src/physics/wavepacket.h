@@ -2,10 +2,10 @@
 #ifndef QUANTAURA_WAVEPACKET_H
 #define QUANTAURA_WAVEPACKET_H
 
+#include "physics/grid.h"
+
 #include <complex>
 
-// Number of values initPacket writes.
-constexpr int PacketPoints = 1024;
 
 // Fills psi[0..1023] with the Gaussian packet centred on grid index i0 whose modulus peaks at
 // 2 h0 / viewHeight (a line of h0 pixels in a view viewHeight pixels high): |psi|^2 has standard

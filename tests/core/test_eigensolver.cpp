@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "eigensolver.h"
+#include "physics/grid.h"
+#include "physics/eigensolver.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 #include <vector>
 
 namespace {
-constexpr int N = 1024;
+constexpr int N = GridPoints;
 const double Pi = std::acos(-1.0);
 using Pot = std::vector<double>;
 std::ostream sink(nullptr);

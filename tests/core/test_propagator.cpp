@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The numbers behind the simulation surface: the pens, the smoothing tool and its transform, the
 // wave packet, the phase colours and the propagation.
-#include "fft.h"
-#include "phasecolour.h"
-#include "potentialpen.h"
-#include "propagator.h"
-#include "smoothingfilter.h"
-#include "wavepacket.h"
+#include "physics/grid.h"
+#include "physics/fft.h"
+#include "physics/phasecolour.h"
+#include "physics/potentialpen.h"
+#include "physics/propagator.h"
+#include "physics/smoothingfilter.h"
+#include "physics/wavepacket.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@
 namespace {
 using cd = std::complex<double>;
 using Vec = std::vector<cd>;
-constexpr int N = 1024;
+constexpr int N = GridPoints;
 
 Vec randomData(int n, std::uint64_t s)
 {

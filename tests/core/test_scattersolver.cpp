@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scattersolver.h"
-#include "scattersweep.h"
+#include "physics/scattersolver.h"
+#include "physics/scattersweep.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // libFuzzer target for the potential file reader. Whatever the bytes: no crash, no hang, no
 // sanitizer report; and when a potential loads, every sample lies in the sample range and comes
 // back from writing and reading as printed with 6 digits, and unchanged from then on.
-#include "potentialfile.h"
+#include "ui/app/potentialfile.h"
 
 #include <QBuffer>
 
@@ -22,7 +22,7 @@ static PotentialFile::ReadStatus load(QByteArray bytes, double *pot, PotentialFi
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    constexpr int N = PotentialFile::Samples;
+    constexpr int N = GridPoints;
     double pot[N], back[N];
     PotentialFile::ReadNotes notes, none;
     if (load(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), pot, notes) != PotentialFile::ReadStatus::Ok)

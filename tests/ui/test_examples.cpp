@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped examples load through File -> Beispiele; quantaura-export prints what the windows
 // compute for a potential file.
-#include "examples.h"
-#include "plot.h"
-#include "potentialfile.h"
-#include "schdrawingsurface.h"
-#include "schefview.h"
-#include "schmainwindow.h"
+#include "physics/grid.h"
+#include "ui/app/examples.h"
+#include "ui/scattering/plot.h"
+#include "ui/app/potentialfile.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/eigen/schefview.h"
+#include "ui/app/schmainwindow.h"
 #include "uitestutil.h"
-#include "window.h"
+#include "ui/scattering/window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -16,7 +17,7 @@
 #include <sstream>
 
 namespace {
-constexpr int N = 1024;
+constexpr int N = GridPoints;
 const QString Dir = EXAMPLES_SOURCE_DIR "/";
 
 std::vector<double> load(const QString &file)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "potentialfile.h"
-#include "schdrawingsurface.h"
-#include "schmainwindow.h"
-#include "startup.h"
+#include "ui/app/potentialfile.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/app/schmainwindow.h"
+#include "ui/app/startup.h"
 #include "uitestutil.h"
 
 #include <QtTest>
@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr int N = SchDrawingSurface::N;
+constexpr int N = GridPoints;
 using Pot = QList<double>; // QCOMPARE on lists compares the doubles exactly
 const QString Exists = "Quantaura: File already exists !\nOverwrite ? [Ok/Cancel]", CannotOpen = "Quantaura: Could not open file ! [OK]";
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "plot.h"
-#include "schdrawingsurface.h"
-#include "schefview.h"
+#include "ui/scattering/plot.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/eigen/schefview.h"
 #include "uitestutil.h"
 
 #include <QPushButton>
@@ -45,7 +45,7 @@ private slots:
         QVERIFY(img.size() == QSize(1200, 800) && rowsOf(img, 600, 0xf2222a) == line && rowsOf(img, 601, 0xf2222a) == line);
 
         std::ostream noTrace(nullptr); // the eigenfunction window's potential on its zero line, a flat R
-        SchEFView eigen(std::vector<double>(SchDrawingSurface::N).data(), nullptr, noTrace);
+        SchEFView eigen(std::vector<double>(GridPoints).data(), nullptr, noTrace);
         Plot plot(nullptr, "Moril2", 100);
         for (int k = 0; k < 100; ++k)
             plot.addPoint(0.5, 0.5, k, k);

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "editableslider.h"
-#include "plot.h"
-#include "potentialfile.h"
-#include "schdrawingsurface.h"
-#include "schefview.h"
-#include "schmainwindow.h"
-#include "toolkittranslation.h"
+#include "ui/widgets/editableslider.h"
+#include "ui/scattering/plot.h"
+#include "ui/app/potentialfile.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/eigen/schefview.h"
+#include "ui/app/schmainwindow.h"
+#include "ui/app/toolkittranslation.h"
 #include "uitestutil.h"
-#include "wavepacket.h"
-#include "window.h"
+#include "physics/wavepacket.h"
+#include "ui/scattering/window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(box.startsWith("Error: ") && !streu->isChecked() && !s->scatteringWindow());
         eigen->click(); // two states of the zero potential
         SchEFView *ev = s->eigenWindow();
-        std::vector<double> barrier(SchDrawingSurface::N, 0.0);
+        std::vector<double> barrier(GridPoints, 0.0);
         std::fill(barrier.begin() + 400, barrier.begin() + 600, 0.005); // 5 in the scattering window
         s->setPot(barrier.data()); // later edits do not reach the open eigenfunction window
         streu->click();
@@ -128,7 +128,7 @@ private slots:
         };
         const auto in = [](const QWidget *window, const char *name) { return window->findChild<QSlider *>(name); };
         const auto rebuilt = [s](bool same) { // the packet (at its first place) built anew from the new values
-            std::vector<std::complex<double>> psi(SchDrawingSurface::N);
+            std::vector<std::complex<double>> psi(GridPoints);
             initPacket(psi.data(), 512, 200, s->packetDx(), s->packetP(), s->packetDp(), s->height());
             return same && std::equal(psi.begin(), psi.end(), s->wave());
         };
@@ -186,7 +186,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         SchDrawingSurface *s = w.drawingSurface();
-        constexpr int N = SchDrawingSurface::N;
+        constexpr int N = GridPoints;
         auto pot = [s] { return std::vector<double>(s->getPot(), s->getPot() + N); };
         QTemporaryDir dir;
         std::vector<double> rough(N);
@@ -245,7 +245,7 @@ private slots:
         SchMainWindow changed;
         changed.show();
         QVERIFY(QTest::qWaitForWindowActive(&changed));
-        changed.drawingSurface()->setPot(std::vector<double>(SchDrawingSurface::N, 0.01).data());
+        changed.drawingSurface()->setPot(std::vector<double>(GridPoints, 0.01).data());
         QString box;
         answerNextBox(box, Qt::Key_Return); // the default is "Nein": the program goes on
         QVERIFY(!changed.close() && changed.isVisible() && box == QString::fromUtf8("Quantaura: Das Potential wurde geändert. Trotzdem beenden?"));

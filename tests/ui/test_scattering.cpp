@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "plot.h"
+#include "ui/scattering/plot.h"
 #include "uitestutil.h"
-#include "window.h"
-#include "windowplacement.h"
+#include "ui/scattering/window.h"
+#include "ui/widgets/windowplacement.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "schefview.h"
+#include "ui/eigen/schefview.h"
 #include "uitestutil.h"
 
 #include <QtTest>

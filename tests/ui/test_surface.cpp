@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "phasecolour.h"
-#include "potentialpen.h"
-#include "propagator.h"
-#include "schdrawingsurface.h"
-#include "smoothingfilter.h"
+#include "physics/phasecolour.h"
+#include "physics/potentialpen.h"
+#include "physics/propagator.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "physics/smoothingfilter.h"
 #include "uitestutil.h"
-#include "wavepacket.h"
+#include "physics/wavepacket.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -15,7 +15,7 @@
 #include <vector>
 
 using cplx = std::complex<double>;
-constexpr int N = SchDrawingSurface::N;
+constexpr int N = GridPoints;
 const QRgb White = qRgb(255, 255, 255), Black = qRgb(0, 0, 0);
 
 // Where a frame of `psi` standing on V (null: on the middle row), composed at width w and height h,

@@ -2,10 +2,10 @@
 // quantaura-export: the numbers (and pictures) of the eigenfunction and scattering windows for a
 // potential file, on standard output as CSV. The windows themselves compute them, offscreen and
 // never shown, so the numbers are those a user sees in them.
-#include "plot.h"
-#include "potentialfile.h"
-#include "schefview.h"
-#include "window.h"
+#include "ui/scattering/plot.h"
+#include "ui/app/potentialfile.h"
+#include "ui/eigen/schefview.h"
+#include "ui/scattering/window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -92,7 +92,7 @@ void answerBoxes()
     timer->start(0);
 }
 
-int eigen(const std::array<double, PotentialFile::Samples> &pot, bool functions, const QString &png, std::string &out)
+int eigen(const std::array<double, GridPoints> &pot, bool functions, const QString &png, std::string &out)
 {
     std::ostream noTrace(nullptr); // standard output carries the CSV only
     SchEFView view(pot.data(), nullptr, noTrace);
@@ -109,7 +109,7 @@ int eigen(const std::array<double, PotentialFile::Samples> &pot, bool functions,
             out += ",psi_" + std::to_string(k) + ' ' + EigenUnit;
         }
         out += '\n';
-        for (int j = 0; j < PotentialFile::Samples; ++j) {
+        for (int j = 0; j < GridPoints; ++j) {
             out += std::to_string(j) + ',' + traceNumber(view.potential()[j]);
             for (int k = 0; k < n; ++k)
                 out += ',' + traceNumber(psi[k][j]);
@@ -129,11 +129,11 @@ int eigen(const std::array<double, PotentialFile::Samples> &pot, bool functions,
     return savePicture(view.grab().toImage(), png) ? 0 : 1;
 }
 
-int scattering(const std::array<double, PotentialFile::Samples> &pot, double width, int factor, const QString &png,
+int scattering(const std::array<double, GridPoints> &pot, double width, int factor, const QString &png,
                std::string &out)
 {
     Window window;
-    if (window.setPotential(pot.data(), PotentialFile::Samples))
+    if (window.setPotential(pot.data(), GridPoints))
         return 1; // refused; the window's reason is on standard error
     // Through the window's own sliders, exactly as a user sets them.
     window.findChild<QSlider *>(QStringLiteral("Potentialbreite"))->setValue(qRound(width / 0.00001));
@@ -232,7 +232,7 @@ int main(int argc, char **argv)
 
     // The same reader, with the same rules, as File -> Open; what the status bar would say after
     // loading goes to standard error.
-    std::array<double, PotentialFile::Samples> pot{};
+    std::array<double, GridPoints> pot{};
     PotentialFile::ReadNotes notes;
     switch (PotentialFile::read(file, pot.data(), &notes)) {
     case PotentialFile::ReadStatus::Ok:

@@ -2,14 +2,14 @@
 // Draws the pictures in doc/ from the program's own widgets, offscreen, at scale 1:
 //   quantaura-pictures OUTDIR [NAME...]
 // Each picture is one entry of `scenes` below; a new picture is a new entry.
-#include "editableslider.h"
-#include "phasecolour.h"
-#include "plot.h"
-#include "potentialfile.h"
-#include "schdrawingsurface.h"
-#include "schefview.h"
-#include "schmainwindow.h"
-#include "window.h"
+#include "ui/widgets/editableslider.h"
+#include "physics/phasecolour.h"
+#include "ui/scattering/plot.h"
+#include "ui/app/potentialfile.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/eigen/schefview.h"
+#include "ui/app/schmainwindow.h"
+#include "ui/scattering/window.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr int N = SchDrawingSurface::N;
 
 QPushButton *button(QWidget &w, const QString &text)
 {
@@ -50,7 +49,7 @@ void click(QWidget *w, QPoint at)
 // A double well: two wells 0.02 deep with a thin barrier between them, on the surface's grid.
 std::vector<double> doubleWell()
 {
-    std::vector<double> v(N, 0.0);
+    std::vector<double> v(GridPoints, 0.0);
     for (int k = 300; k < 724; ++k)
         v[k] = -0.02;
     for (int k = 500; k < 524; ++k)
@@ -62,8 +61,8 @@ std::vector<double> doubleWell()
 // the packet tunnels through and part is reflected.
 std::vector<double> barrier()
 {
-    std::vector<double> v(N);
-    for (int k = 0; k < N; ++k)
+    std::vector<double> v(GridPoints);
+    for (int k = 0; k < GridPoints; ++k)
         v[k] = 0.0004 * std::exp(-std::pow((k - 600) / 8.0, 2));
     return v;
 }
@@ -111,7 +110,7 @@ QImage runPacket(MainWindow &m, int at, int height, int ticks)
     SchDrawingSurface *s = m.w.drawingSurface();
     button(m.w, "Pack")->click();
     m.w.pSlider()->slider()->setValue(100);
-    click(s, QPoint(s->width() * at / N, s->height() / 2 - height));
+    click(s, QPoint(s->width() * at / GridPoints, s->height() / 2 - height));
     button(m.w, "Start")->click();
     for (int k = 0; k < ticks; ++k) // the timer's ticks, without the event loop
         s->paintEvolution();
@@ -141,7 +140,7 @@ QImage eigenfunctions()
 QImage scatteringOf(std::vector<double> pot, int marker)
 {
     Window w;
-    w.setPotential(pot.data(), N);
+    w.setPotential(pot.data(), GridPoints);
     w.show();
     QCoreApplication::processEvents();
     button(w, "Calc")->click();
@@ -159,7 +158,7 @@ QImage scatteringOf(std::vector<double> pot, int marker)
 
 QImage scattering()
 {
-    std::vector<double> pot(N, 0.0);
+    std::vector<double> pot(GridPoints, 0.0);
     for (int k = 480; k < 544; ++k)
         pot[k] = 0.005;
     return scatteringOf(pot, 300);
@@ -169,7 +168,7 @@ QImage scattering()
 
 std::vector<double> example(const QString &file)
 {
-    std::vector<double> pot(N, 0.0);
+    std::vector<double> pot(GridPoints, 0.0);
     if (PotentialFile::read(QStringLiteral(QUANTAURA_EXAMPLES_DIR "/") + file, pot.data()) != PotentialFile::ReadStatus::Ok)
         std::fprintf(stderr, "cannot read the example %s\n", qPrintable(file));
     return pot;
@@ -179,7 +178,7 @@ std::vector<double> example(const QString &file)
 // into it until part of it has tunnelled through.
 QImage firstSteps()
 {
-    MainWindow m(std::vector<double>(N, 0.0));
+    MainWindow m(std::vector<double>(GridPoints, 0.0));
     m.w.examplesDir = QStringLiteral(QUANTAURA_EXAMPLES_DIR);
     m.w.openExample(QStringLiteral("barriere.pot"));
     return runPacket(m, 300, 150, 230);

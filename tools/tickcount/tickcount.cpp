@@ -5,9 +5,9 @@
 //   quantaura-tickcount [SECONDS] [WIDTHxHEIGHT | max]
 // WIDTHxHEIGHT sizes the main window, "max" gives it the whole available screen (also without
 // a window manager); by default it keeps its opening size.
-#include "editableslider.h"
-#include "schdrawingsurface.h"
-#include "schmainwindow.h"
+#include "ui/widgets/editableslider.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/app/schmainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "toolkittranslation.h"
+#include "ui/app/toolkittranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

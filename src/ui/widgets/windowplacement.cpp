@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windowplacement.h"
+#include "ui/widgets/windowplacement.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "schefview.h"
+#include "ui/eigen/schefview.h"
 
-#include "controlhelp.h"
-#include "eigensolver.h"
+#include "ui/widgets/controlhelp.h"
+#include "physics/eigensolver.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int N = EigenSolver::N;
 constexpr int Margin = 55; // left and top edge of the plot area
 constexpr int Border = 15; // right and bottom gap
 
@@ -47,7 +46,7 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &tr
     setPalette(pal);
     setAttribute(Qt::WA_OpaquePaintEvent); // the backing image covers every pixel
 
-    pot.assign(N, 0.0);
+    pot.assign(GridPoints, 0.0);
 
     auto *label = new QLabel(QStringLiteral("Eigenfunktion"), this);
     QPalette white = label->palette(); // the window's black would reach the text too
@@ -87,7 +86,7 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &tr
     connect(toggle, &QPushButton::toggled, this, &SchEFView::dispEWerte);
 
     if (surfacePot)
-        for (int j = 0; j < N; ++j)
+        for (int j = 0; j < GridPoints; ++j)
             pot[j] = surfacePot[j] * 10000.0;
 
     shownCount = 1;
@@ -100,13 +99,13 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &tr
     slider->setRange(0, eigenCount - 1);
 
     eigenValues.assign(eigenCount, 0.0);
-    curves.assign(static_cast<std::size_t>(eigenCount) * N, 0.0);
+    curves.assign(static_cast<std::size_t>(eigenCount) * GridPoints, 0.0);
     for (int k = 0; k < eigenCount; ++k) {
         double e = 0.0;
         const std::vector<double> psi = solver->getEigenFunction(k, &e);
         eigenValues[k] = e;
-        double *curve = &curves[static_cast<std::size_t>(k) * N];
-        for (int j = 0; j < N; ++j)
+        double *curve = &curves[static_cast<std::size_t>(k) * GridPoints];
+        for (int j = 0; j < GridPoints; ++j)
             curve[j] = e + psi[j];
     }
 
@@ -135,7 +134,7 @@ double SchEFView::eigenValueAt(int k) const
 std::vector<double> SchEFView::eigenFunctionAt(int k) const
 {
     std::vector<double> psi = solver->getEigenFunction(k, nullptr);
-    psi.resize(N); // without the wall entry
+    psi.resize(GridPoints); // without the wall entry
     return psi;
 }
 
@@ -159,7 +158,7 @@ void SchEFView::computeRanges()
     xMax = 1023.0;
     xRange = 1023.0;
     eMin = eMax = pot[0];
-    for (int j = 1; j < N; ++j) {
+    for (int j = 1; j < GridPoints; ++j) {
         if (pot[j] < eMin)
             eMin = pot[j];
         if (pot[j] > eMax)
@@ -235,8 +234,8 @@ void SchEFView::drawFrame(QPainter &p)
         p.drawLine(Margin, y0, w - Border, y0);
         p.drawText(40, y0 + 3, QStringLiteral("0"));
     }
-    QPolygon line(N);
-    for (int j = 0; j < N; ++j)
+    QPolygon line(GridPoints);
+    for (int j = 0; j < GridPoints; ++j)
         line.setPoint(j, columnOf(j), rowOf(pot[j]));
     p.setPen(QPen(Qt::green, 0));
     p.drawPolyline(line);
@@ -252,9 +251,9 @@ void SchEFView::drawCurve(QPainter &p, int k)
         p.setPen(QPen(Qt::white, 0));
         p.drawText(2, y + 3, QString::asprintf("%.2f", e));
     }
-    const double *curve = &curves[static_cast<std::size_t>(k) * N];
-    QPolygon line(N);
-    for (int j = 0; j < N; ++j)
+    const double *curve = &curves[static_cast<std::size_t>(k) * GridPoints];
+    QPolygon line(GridPoints);
+    for (int j = 0; j < GridPoints; ++j)
         line.setPoint(j, columnOf(j), rowOf(curve[j]));
     const int q = (255 * k) / eigenCount;
     p.setPen(QPen(QColor(255 - q, 100, q), 0));

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "schmainwindow.h"
+#include "ui/app/schmainwindow.h"
 
-#include "controlhelp.h"
-#include "editableslider.h"
-#include "examples.h"
-#include "potentialfile.h"
-#include "schdrawingsurface.h"
+#include "ui/widgets/controlhelp.h"
+#include "ui/widgets/editableslider.h"
+#include "ui/app/examples.h"
+#include "ui/app/potentialfile.h"
+#include "ui/evolution/schdrawingsurface.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -277,7 +277,7 @@ bool SchMainWindow::potentialModified() const
 void SchMainWindow::news()
 {
     // A new, empty potential whatever the drawing mode.
-    std::array<double, SchDrawingSurface::N> zero{};
+    std::array<double, GridPoints> zero{};
     surface->replacePot(zero.data(), QStringLiteral("Neu"));
     surface->history()->setClean();
 }
@@ -302,8 +302,8 @@ void SchMainWindow::openExample(const QString &file)
 
 void SchMainWindow::load(const QString &name)
 {
-    static_assert(PotentialFile::Samples == SchDrawingSurface::N, "file and grid sizes differ");
-    std::array<double, PotentialFile::Samples> samples{};
+    static_assert(GridPoints == GridPoints, "file and grid sizes differ");
+    std::array<double, GridPoints> samples{};
     PotentialFile::ReadNotes notes;
     switch (PotentialFile::read(name, samples.data(), &notes)) {
     case PotentialFile::ReadStatus::Ok:

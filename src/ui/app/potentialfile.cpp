@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "potentialfile.h"
+#include "ui/app/potentialfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -207,12 +207,12 @@ PotentialFile::ReadStatus PotentialFile::read(QIODevice &in, double *out1024, Re
         return ReadStatus::BadFormat;
     bool ok = false;
     const int count = QString::fromUtf8(line).toInt(&ok, 10);
-    if (!ok || count != Samples)
+    if (!ok || count != GridPoints)
         return ReadStatus::BadFormat;
 
-    std::array<double, Samples> samples{};
+    std::array<double, GridPoints> samples{};
     ReadNotes found;
-    for (int i = 0; i < Samples; ++i) {
+    for (int i = 0; i < GridPoints; ++i) {
         const Line l = lines.next(line);
         if (l == Line::End)
             break;
@@ -233,9 +233,9 @@ PotentialFile::ReadStatus PotentialFile::read(QIODevice &in, double *out1024, Re
 QByteArray PotentialFile::text(const double *pot1024)
 {
     QByteArray text;
-    text.reserve(32 + Samples * 14);
+    text.reserve(32 + GridPoints * 14);
     text += "Quantaura Potential\n1024\n";
-    for (int i = 0; i < Samples; ++i) {
+    for (int i = 0; i < GridPoints; ++i) {
         // to_chars with precision 6 is printf "%.6g" without depending on the C locale.
         char buf[32];
         const auto res = std::to_chars(buf, buf + sizeof(buf), inRange(pot1024[i]), std::chars_format::general, 6);

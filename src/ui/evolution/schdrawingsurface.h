@@ -2,11 +2,13 @@
 #ifndef QUANTAURA_SCHDRAWINGSURFACE_H
 #define QUANTAURA_SCHDRAWINGSURFACE_H
 
+#include "physics/grid.h"
+
 #include <QImage>
 #include <QRect>
 #include <QWidget>
 
-#include "smoothingfilter.h"
+#include "physics/smoothingfilter.h"
 
 #include <complex>
 #include <memory>
@@ -26,7 +28,6 @@ class SchDrawingSurface : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int N = 1024;
     enum Mode { PotentialMode = 1, PacketMode = 2, SelectionBit = 16 };
 
     SchDrawingSurface(QWidget *parent, QPushButton *fourierButton, QPushButton *streuButton);

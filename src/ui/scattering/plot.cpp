@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "plot.h"
+#include "ui/scattering/plot.h"
 
-#include "controlhelp.h"
-#include "windowplacement.h"
+#include "ui/widgets/controlhelp.h"
+#include "ui/widgets/windowplacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

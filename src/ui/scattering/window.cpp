@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window.h"
+#include "ui/scattering/window.h"
 
-#include "controlhelp.h"
-#include "plot.h"
-#include "scattersolver.h"
-#include "scattersweep.h"
+#include "ui/widgets/controlhelp.h"
+#include "ui/scattering/plot.h"
+#include "physics/scattersolver.h"
+#include "physics/scattersweep.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

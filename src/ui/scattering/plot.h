@@ -2,7 +2,7 @@
 #ifndef QUANTAURA_PLOT_H
 #define QUANTAURA_PLOT_H
 
-#include "scattersweep.h"
+#include "physics/scattersweep.h"
 
 #include <QImage>
 #include <QPoint>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "traceoutput.h"
+#include "ui/app/traceoutput.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup.h"
+#include "ui/app/startup.h"
 
-#include "traceoutput.h"
+#include "ui/app/traceoutput.h"
 
 #include <cerrno>
 #include <csignal>

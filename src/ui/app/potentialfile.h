@@ -2,6 +2,8 @@
 #ifndef QUANTAURA_POTENTIALFILE_H
 #define QUANTAURA_POTENTIALFILE_H
 
+#include "physics/grid.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,6 @@ class QIODevice;
 class PotentialFile
 {
 public:
-    static constexpr int Samples = 1024;
     // The range of a sample: far beyond anything the surface shows, and every calculation on
     // such a potential stays finite. Larger magnitudes are read as +-MaxSample, smaller nonzero
     // ones as 0.

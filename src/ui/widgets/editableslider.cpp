@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "editableslider.h"
+#include "ui/widgets/editableslider.h"
 
-#include "controlhelp.h"
+#include "ui/widgets/controlhelp.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "scattersweep.h"
+#include "physics/scattersweep.h"
 
 #include <functional>
 #include <memory>

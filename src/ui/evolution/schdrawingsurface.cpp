@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "schdrawingsurface.h"
+#include "ui/evolution/schdrawingsurface.h"
 
-#include "phasecolour.h"
-#include "potentialpen.h"
-#include "propagator.h"
-#include "schefview.h"
-#include "wavepacket.h"
-#include "window.h"
-#include "windowplacement.h"
+#include "physics/phasecolour.h"
+#include "physics/potentialpen.h"
+#include "physics/propagator.h"
+#include "ui/eigen/schefview.h"
+#include "physics/wavepacket.h"
+#include "ui/scattering/window.h"
+#include "ui/widgets/windowplacement.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -67,12 +67,12 @@ QImage paddedImage(int width, int height)
 } // namespace
 
 SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton, QPushButton *streuButton)
-    : QWidget(parent), pot(N, 0.0), psi(N), fourierButton(fourierButton), streuButton(streuButton)
+    : QWidget(parent), pot(GridPoints, 0.0), psi(GridPoints), fourierButton(fourierButton), streuButton(streuButton)
 {
     resizeView();
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &SchDrawingSurface::paintEvolution);
-    propagator = std::make_unique<Propagator>(pot.data(), psi.data(), N);
+    propagator = std::make_unique<Propagator>(pot.data(), psi.data(), GridPoints);
     undoStack = new QUndoStack(this);
     undoStack->setUndoLimit(HistoryLimit);
     setMinimumSize(500, 400);
@@ -312,7 +312,7 @@ void SchDrawingSurface::applyPen(int i, double v)
     if (running)
         clearView();
     drawPotential(pot.data(), Black);
-    PotentialPen::apply(pot.data(), N, PotentialPen::Kind(pen), i, v, penRange, lastIndex);
+    PotentialPen::apply(pot.data(), GridPoints, PotentialPen::Kind(pen), i, v, penRange, lastIndex);
     drawPotential(pot.data(), White);
     update();
 }
@@ -338,7 +338,7 @@ void SchDrawingSurface::finishStroke()
 void SchDrawingSurface::recordChange(const std::vector<double> &before, const QString &what)
 {
     // Bit for bit: a change that left every sample as it was is no step.
-    if (std::memcmp(before.data(), pot.data(), N * sizeof(double)) == 0)
+    if (std::memcmp(before.data(), pot.data(), GridPoints * sizeof(double)) == 0)
         return;
     auto apply = [this](const std::vector<double> &samples) {
         std::copy(samples.begin(), samples.end(), pot.begin());
@@ -385,7 +385,7 @@ void SchDrawingSurface::replacePot(const double *samples, const QString &what)
         return;
     finishStroke();
     const std::vector<double> before = pot;
-    std::copy(samples, samples + N, pot.begin());
+    std::copy(samples, samples + GridPoints, pot.begin());
     recordChange(before, what);
     refresh();
 }
@@ -526,7 +526,7 @@ void SchDrawingSurface::startStreu(bool on)
     streuWindow = std::make_unique<Window>();
     // Placed before the potential arrives, since its plot then opens beside it.
     WindowPlacement::placeBeside(streuWindow.get(), window(), SideGap, WindowPlacement::WithoutFrames::Keep);
-    if (!streuWindow->setPotential(pot.data(), N)) {
+    if (!streuWindow->setPotential(pot.data(), GridPoints)) {
         streuWindow->show();
         return;
     }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "examples.h"
+#include "ui/app/examples.h"
 
 #include <QDir>
 #include <QFileInfo>
