@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "physics/fft.h"
+
+#include "coretestutil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+using namespace coretest;
+
+TEST(FFT, SizesAreClamped)
+{
+    EXPECT_EQ(FFT(10).size(), N);
+    EXPECT_EQ(FFT(-3).size(), 1);
+    EXPECT_EQ(FFT(99).size(), 1 << FFT::MaxLog2);
+}
+
+TEST(FFT, ImpulseDirectTransformInverseAndInPlace)
+{
+    FFT fft(10);
+    Vec in(N), out(N);
+    in[1] = 1.0; // the impulse at 1 gives (1/32) exp(i w k) with w = 6.28318 / N, a running product of exp(i w)
+    fft.transform(in.data(), out.data(), 0);
+    EXPECT_LT(std::abs(out[1] * 32.0 - std::polar(1.0, 6.28318 / N)), 1e-15);
+    EXPECT_LT(std::abs(out[300] * 32.0 - std::polar(1.0, 300 * 6.28318 / N)), 1e-13);
+    for (int n = 0; n <= 10; ++n) { // odd and even numbers of stages
+        FFT f(n);
+        const Vec data = randomData(1 << n, 7 + n);
+        for (short direction : {0, 3}) { // any non-zero direction is the inverse
+            Vec res(data.size()), back(data.size()), inPlace = data;
+            f.transform(data.data(), res.data(), direction);
+            const Vec exact = directDft(data, direction == 0 ? 1 : -1);
+            EXPECT_LT(maxDiff(res, exact), std::min(1e-5, 2e-5 * maxDiff(exact))) << n << " stages, direction " << direction;
+            if (n == 10) { // 6.28318 < 2 pi: visibly not the exact transform
+                EXPECT_GT(maxDiff(res, exact), 1e-6 * maxDiff(exact)) << "direction " << direction;
+            }
+            f.transform(res.data(), back.data(), short(direction == 0));
+            EXPECT_LT(maxDiff(back, data), 5e-15 * maxDiff(data)) << n << " stages, back from direction " << direction;
+            f.transform(inPlace.data(), inPlace.data(), direction);
+            EXPECT_EQ(inPlace, res) << n << " stages in place, direction " << direction;
+        }
+    }
+    cd z(2.0, -1.0); // missing arrays ignored
+    FFT(0).transform(nullptr, &z, 0), FFT(0).transform(&z, nullptr, 1);
+    EXPECT_EQ(z, cd(2.0, -1.0));
+}
+} // namespace
