@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the live view at several window sizes: composing one evolution frame, and a whole
 // timer tick (one step, the frame, and the paint into the window's backing store). Each is
-// measured for the surface and for a copy of the earlier composer kept here as the reference:
-// full black fill, one scanLine() per pixel, the colour through atan2 and three cosines, and a
-// repaint of the whole widget.
+// measured for the program (the composer, the surface) and for a copy of the earlier composer
+// kept here as the reference: full black fill, one scanLine() per pixel, the colour through
+// atan2 and three cosines, and a repaint of the whole widget.
+#include "physics/grid.h"
 #include "physics/phasecolour.h"
 #include "physics/propagator.h"
+#include "ui/evolution/evolutioncomposer.h"
 #include "ui/evolution/schdrawingsurface.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
-#include <QPushButton>
 
 #include <benchmark/benchmark.h>
 
@@ -87,11 +88,11 @@ protected:
 
 // The surface and the reference at one size: a barrier on the right and a packet running at it
 // from the left, placed as the tick counter does; both shown in the offscreen platform's backing
-// store.
+// store. The composer alone has the surface's size.
 struct Scene {
-    QPushButton fourier, streu;
-    SchDrawingSurface surface{nullptr, &fourier, &streu};
+    SchDrawingSurface surface{nullptr};
     ReferenceSurface reference;
+    EvolutionComposer composer;
     std::vector<double> pot = std::vector<double>(N);
     std::vector<cplx> psi = std::vector<cplx>(N);
     Propagator propagator{pot.data(), psi.data(), N};
@@ -112,7 +113,8 @@ struct Scene {
         QMouseEvent press(QEvent::MouseButtonPress, at, surface.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
         QApplication::sendEvent(&surface, &press);
-        std::copy(surface.wave(), surface.wave() + N, psi.begin());
+        std::copy(surface.simulation().wave(), surface.simulation().wave() + N, psi.begin());
+        composer.resize(w, h, 1.0);
     }
 
     // 64 successive steps: consecutive frames differ as in the running program.
@@ -149,13 +151,14 @@ void BM_Frame(benchmark::State &state)
     size_t n = 0;
     for (auto _ : state) {
         const cplx *wave = frames[n++ % frames.size()].data();
-        if constexpr (Reference)
+        if constexpr (Reference) {
             scene.reference.drawEvolution(wave, scene.pot.data());
-        else
-            scene.surface.drawEvolution(wave, scene.pot.data());
-        state.PauseTiming(); // the repaint is the tick's
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
+            state.PauseTiming(); // the repaint is the tick's
+            QCoreApplication::processEvents();
+            state.ResumeTiming();
+        } else {
+            benchmark::DoNotOptimize(scene.composer.compose(wave, scene.pot.data()));
+        }
     }
 }
 BENCHMARK_TEMPLATE(BM_Frame, true)->Name("BM_Frame/reference")->Apply(frameArgs);

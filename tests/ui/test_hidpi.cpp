@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/scattering/plot.h"
-#include "ui/evolution/schdrawingsurface.h"
+#include "physics/grid.h"
 #include "ui/eigen/schefview.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/scattering/plot.h"
 #include "uitestutil.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 // The device rows of column x of `img` in `colour`.
@@ -26,8 +26,7 @@ class TestHiDpi : public QObject
 private slots:
     void linesAreOneDevicePixelThin()
     {
-        QPushButton fourier, streu;
-        SchDrawingSurface s(nullptr, &fourier, &streu);
+        SchDrawingSurface s(nullptr);
         s.resize(600, 400);
         s.show();
         QCoreApplication::processEvents();
@@ -42,14 +41,17 @@ private slots:
         QList<int> line;
         for (int y = 200; y <= 401; ++y)
             line << y;
-        QVERIFY(img.size() == QSize(1200, 800) && rowsOf(img, 600, 0xf2222a) == line && rowsOf(img, 601, 0xf2222a) == line);
+        QCOMPARE(img.size(), QSize(1200, 800));
+        QCOMPARE(rowsOf(img, 600, 0xf2222a), line);
+        QCOMPARE(rowsOf(img, 601, 0xf2222a), line);
 
         std::ostream noTrace(nullptr); // the eigenfunction window's potential on its zero line, a flat R
         SchEFView eigen(std::vector<double>(GridPoints).data(), nullptr, noTrace);
         Plot plot(nullptr, "Moril2", 100);
         for (int k = 0; k < 100; ++k)
             plot.addPoint(0.5, 0.5, k, k);
-        QVERIFY(rowsOf(eigen.grab().toImage(), 600, 0x00ff00).size() == 1 && rowsOf(plot.grab().toImage(), 300, 0xff0000).size() == 1);
+        QCOMPARE(rowsOf(eigen.grab().toImage(), 600, 0x00ff00).size(), 1);
+        QCOMPARE(rowsOf(plot.grab().toImage(), 300, 0xff0000).size(), 1);
     }
 };
 

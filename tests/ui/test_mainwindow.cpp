@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/widgets/editableslider.h"
-#include "ui/scattering/plot.h"
-#include "ui/app/potentialfile.h"
-#include "ui/evolution/schdrawingsurface.h"
-#include "ui/eigen/schefview.h"
-#include "ui/app/schmainwindow.h"
-#include "ui/app/toolkittranslation.h"
-#include "uitestutil.h"
 #include "physics/wavepacket.h"
+#include "ui/app/potentialfile.h"
+#include "ui/app/schmainwindow.h"
+#include "ui/app/sidewindows.h"
+#include "ui/app/toolkittranslation.h"
+#include "ui/eigen/schefview.h"
+#include "ui/evolution/potentialmodel.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/scattering/plot.h"
 #include "ui/scattering/window.h"
+#include "ui/widgets/editableslider.h"
+#include "uitestutil.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -41,19 +43,25 @@ private slots:
             EditableSlider s(-100, 100, 1, 40, Qt::Horizontal, nullptr, "<z>");
             QSignalSpy spy(&s, &EditableSlider::valueChanged);
             type(s, text);
-            QVERIFY2(s.value() == want && s.slider()->value() == want && s.entry()->text() == QString::number(want)
-                         && !spy.isEmpty() && std::all_of(spy.begin(), spy.end(), [want](auto &args) { return args[0] == want; }),
-                     qPrintable(text));
+            QVERIFY2(s.value() == want, qPrintable(text + ": value"));
+            QVERIFY2(s.slider()->value() == want, qPrintable(text + ": slider"));
+            QVERIFY2(s.entry()->text() == QString::number(want), qPrintable(text + ": entry"));
+            QVERIFY2(!spy.isEmpty(), qPrintable(text + ": no signal"));
+            QVERIFY2(std::all_of(spy.begin(), spy.end(), [want](auto &args) { return args[0] == want; }), qPrintable(text + ": signalled value"));
         }
         EditableSlider s(-100, 100, 1, 100, Qt::Horizontal, nullptr, "b");
         QSignalSpy spy(&s, &EditableSlider::valueChanged);
         type(s, "5000"); // already at the top: the entry is rewritten, one signal
-        QVERIFY(s.entry()->text() == "100" && spy.count() == 1);
+        QCOMPARE(s.entry()->text(), QString("100"));
+        QCOMPARE(spy.count(), 1);
         type(s, "100"); // the same value again, or no Return: nothing
         s.entry()->setText("77");
-        QVERIFY(spy.count() == 1 && s.value() == 100 && s.entry()->text() == "77");
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(s.value(), 100);
+        QCOMPARE(s.entry()->text(), QString("77"));
         s.slider()->setValue(12); // a drag: the entry follows, one signal
-        QVERIFY(s.entry()->text() == "12" && spy.count() == 2);
+        QCOMPARE(s.entry()->text(), QString("12"));
+        QCOMPARE(spy.count(), 2);
     }
 
     void buttonsMenusAndShortcuts()
@@ -64,9 +72,12 @@ private slots:
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Schrödinger"));
         for (const QString text : {"X", "V", "-", "Pot", "Pack", "Fourier", "Start", "Streuung", "Eigenfunktionen"})
             QVERIFY2(find<QPushButton>(w, text)->isChecked() == (text == "V" || text == "Pot"), qPrintable(text));
-        QVERIFY(!find<QPushButton>(w, "Clear")->isCheckable() && w.penRangeSlider()->parentWidget()->width() == 160);
-        QVERIFY(action(w, "&Save")->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_S) && action(w, "E&xit")->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q)
-                && action(w, "About &Qt")->shortcut().isEmpty()); // the other shortcuts are used below and in the test of undo
+        QVERIFY(!find<QPushButton>(w, "Clear")->isCheckable());
+        QCOMPARE(w.penRangeSlider()->parentWidget()->width(), 160);
+        // The other shortcuts are used below and in the test of undo.
+        QCOMPARE(action(w, "&Save")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(action(w, "E&xit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(action(w, "About &Qt")->shortcut().isEmpty());
         QString box;
         answerNextBox(box, Qt::Key_Escape);
         QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier); // "&About"
@@ -79,15 +90,22 @@ private slots:
         QCOMPARE(s->currentPen(), 1);
         // "Fourier" enables "Smooth: " and selects; a mode change in either direction ends it; both modes show.
         QPushButton *fou = find<QPushButton>(w, "Fourier");
-        QVERIFY(!w.smoothSlider()->slider()->isEnabled() && !w.smoothSlider()->entry()->isEnabled() && w.smoothSlider()->caption()->isEnabled());
+        QVERIFY(!w.smoothSlider()->slider()->isEnabled());
+        QVERIFY(!w.smoothSlider()->entry()->isEnabled());
+        QVERIFY(w.smoothSlider()->caption()->isEnabled());
         s->setDX(120); // a packet to show
         for (const char *mode : {"Pack", "Pot"}) {
             fou->click();
-            QVERIFY(w.smoothSlider()->entry()->isEnabled() && s->selectionMode());
+            QVERIFY2(w.smoothSlider()->entry()->isEnabled(), mode);
+            QVERIFY2(s->selectionMode(), mode);
             QTest::mouseClick(find<QPushButton>(w, mode), Qt::LeftButton);
-            QVERIFY2(!fou->isChecked() && !w.smoothSlider()->slider()->isEnabled() && !s->selectionMode() && screenCurrent(s), mode);
+            QVERIFY2(!fou->isChecked(), mode);
+            QVERIFY2(!w.smoothSlider()->slider()->isEnabled(), mode);
+            QVERIFY2(!s->selectionMode(), mode);
+            QVERIFY2(screenCurrent(s), mode);
         }
-        QVERIFY(s->drawingMode() == 1 && s->grab().toImage().pixel(10, s->height() / 2) == qRgb(255, 255, 255));
+        QCOMPARE(s->drawingMode(), 1);
+        QCOMPARE(s->grab().toImage().pixel(10, s->height() / 2), qRgb(255, 255, 255));
         s->getPot()[10] = 0.02; // "Clear" acts on the press
         QTest::mousePress(find<QPushButton>(w, "Clear"), Qt::LeftButton);
         QCOMPARE(s->getPot()[10], 0.0);
@@ -98,20 +116,27 @@ private slots:
         SchMainWindow w;
         w.show();
         SchDrawingSurface *s = w.drawingSurface();
+        SideWindows *sides = w.sideWindows();
         QPushButton *streu = find<QPushButton>(w, "Streuung"), *eigen = find<QPushButton>(w, "Eigenfunktionen");
         QString box;
         answerNextBox(box, Qt::Key_Return);
         streu->click(); // the zero potential is refused, with a message
-        QVERIFY(box.startsWith("Error: ") && !streu->isChecked() && !s->scatteringWindow());
+        QVERIFY2(box.startsWith("Error: "), qPrintable(box));
+        QVERIFY(!streu->isChecked());
+        QVERIFY(!sides->scattering());
         eigen->click(); // two states of the zero potential
-        SchEFView *ev = s->eigenWindow();
+        SchEFView *ev = sides->eigen();
         std::vector<double> barrier(GridPoints, 0.0);
         std::fill(barrier.begin() + 400, barrier.begin() + 600, 0.005); // 5 in the scattering window
         s->setPot(barrier.data()); // later edits do not reach the open eigenfunction window
         streu->click();
-        Window *win = s->scatteringWindow();
+        Window *win = sides->scattering();
         Plot *plot = win->plot();
-        QVERIFY(ev->isVisible() && ev->eigenTotal() == 2 && streu->isChecked() && win->isVisible() && plot->isVisible());
+        QVERIFY(ev->isVisible());
+        QCOMPARE(ev->eigenTotal(), 2);
+        QVERIFY(streu->isChecked());
+        QVERIFY(win->isVisible());
+        QVERIFY(plot->isVisible());
         find<QPushButton>(w, "Fourier")->click(); // enables "Smooth: "
 
         // Range, page step and first position of every slider, worked with the keyboard: each value
@@ -129,16 +154,17 @@ private slots:
         const auto in = [](const QWidget *window, const char *name) { return window->findChild<QSlider *>(name); };
         const auto rebuilt = [s](bool same) { // the packet (at its first place) built anew from the new values
             std::vector<std::complex<double>> psi(GridPoints);
-            initPacket(psi.data(), 512, 200, s->packetDx(), s->packetP(), s->packetDp(), s->height());
-            return same && std::equal(psi.begin(), psi.end(), s->wave());
+            const PacketParams &p = s->simulation().params();
+            initPacket(psi.data(), 512, 200, p.dx, p.p, p.dp, s->height());
+            return same && std::equal(psi.begin(), psi.end(), s->simulation().wave());
         };
         const QList<Row> rows = {
             control(w.penRangeSlider(), 10, 1100, 30, [s](int v) { return s->currentPenRange() == v; }),
             control(w.smoothSlider(), 10, 100, 30, [s](int v) { return s->smoothingLevel() == 10.0 * v; }),
-            control(w.dxSlider(), 40, 500, 40, [&](int v) { return rebuilt(s->packetDx() == v); }),
-            control(w.pSlider(), -100, 100, 0, [&](int v) { return rebuilt(s->packetP() == v); }),
-            control(w.dpSlider(), 1, 100, 10, [&](int v) { return rebuilt(s->packetDp() == v); }),
-            control(w.zSlider(), -100, 100, 10, [s](int v) { return s->packetZ() == v; }),
+            control(w.dxSlider(), 40, 500, 40, [&](int v) { return rebuilt(s->simulation().params().dx == v); }),
+            control(w.pSlider(), -100, 100, 0, [&](int v) { return rebuilt(s->simulation().params().p == v); }),
+            control(w.dpSlider(), 1, 100, 10, [&](int v) { return rebuilt(s->simulation().params().dp == v); }),
+            control(w.zSlider(), -100, 100, 10, [s](int v) { return s->simulation().params().z == v; }),
             {in(ev, "Eigen"), nullptr, 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
             {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win},
             {in(win, "Energiemaximum"), nullptr, 0, 8, 8,
@@ -158,8 +184,10 @@ private slots:
             for (const auto &[key, v] : {std::pair{Qt::Key_End, r.max}, {Qt::Key_Home, r.min}, {Qt::Key_PageUp, r.min + 1},
                                          {Qt::Key_PageUp, std::min(r.min + 2, r.max)}}) {
                 QTest::keyClick(r.slider, key);
-                QVERIFY2(at(v) && r.reached(v) && screenCurrent(r.shows, r.shows == s ? QRect() : r.shows->rect().adjusted(0, 50, 0, 0)),
-                         qPrintable(QString("%1 at %2").arg(r.slider->accessibleName()).arg(v)));
+                const QString where = QString("%1 at %2: ").arg(r.slider->accessibleName()).arg(v);
+                QVERIFY2(at(v), qPrintable(where + "control"));
+                QVERIFY2(r.reached(v), qPrintable(where + "receiver"));
+                QVERIFY2(screenCurrent(r.shows, r.shows == s ? QRect() : r.shows->rect().adjusted(0, 50, 0, 0)), qPrintable(where + "screen"));
             }
         }
 
@@ -168,16 +196,21 @@ private slots:
             for (QWidget *c : window->findChildren<QWidget *>())
                 if (!c->objectName().startsWith("qt_") && (qobject_cast<QAbstractButton *>(c) || qobject_cast<QAbstractSlider *>(c)
                                                           || qobject_cast<QLineEdit *>(c) || qobject_cast<QComboBox *>(c)))
-                    QVERIFY2(!c->toolTip().isEmpty() && !c->whatsThis().isEmpty() && !c->accessibleName().isEmpty(), c->metaObject()->className());
+                    for (const auto &[what, text] : {std::pair{"tooltip", c->toolTip()}, {"What's This", c->whatsThis()},
+                                                     {"accessible name", c->accessibleName()}})
+                        QVERIFY2(!text.isEmpty(), qPrintable(QString("%1 without %2").arg(c->metaObject()->className(), what)));
         QVERIFY(installToolkitTranslation(*qApp));
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), QString("Abbrechen"));
 
         QPointer<QWidget> plotWindow = plot;
         win->close(); // the title bar's close only hides both windows
-        QVERIFY(s->scatteringWindow() && !plot->isVisible());
+        QVERIFY(sides->scattering());
+        QVERIFY(!plot->isVisible());
         streu->click();
         eigen->click();
-        QVERIFY(!s->scatteringWindow() && !plotWindow && !s->eigenWindow()); // the plot goes with its window
+        QVERIFY(!sides->scattering());
+        QVERIFY(!plotWindow); // the plot goes with its window
+        QVERIFY(!sides->eigen());
     }
 
     void everyChangeIsOneUndoStep()
@@ -211,26 +244,26 @@ private slots:
         };
         for (const auto &[name, change] : changes) {
             const std::vector<double> before = pot();
-            const int steps = s->history()->count();
+            const int steps = s->potential()->history()->count();
             change();
             const std::vector<double> after = pot();
-            QVERIFY2(before != after && s->history()->count() == steps + 1 && screenCurrent(s), qPrintable(name));
+            QVERIFY2(before != after, qPrintable(name + ": no change"));
+            QVERIFY2(s->potential()->history()->count() == steps + 1, qPrintable(name + ": steps"));
+            QVERIFY2(screenCurrent(s), qPrintable(name + ": screen"));
             QVERIFY(name != "Öffnen" || !w.potentialModified()); // the screen holds what the file holds
-            QVERIFY2(action(w, "&Rückgängig: " + name) && action(w, "&Rückgängig: " + name)->isEnabled(), qPrintable(name));
+            QVERIFY2(action(w, "&Rückgängig: " + name), qPrintable(name + ": menu item"));
+            QVERIFY2(action(w, "&Rückgängig: " + name)->isEnabled(), qPrintable(name + ": menu item enabled"));
             QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-            QVERIFY2(pot() == before && screenCurrent(s), qPrintable(name));
+            QVERIFY2(pot() == before, qPrintable(name + ": undone"));
+            QVERIFY2(screenCurrent(s), qPrintable(name + ": screen after undo"));
             QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-            QVERIFY2(pot() == after && screenCurrent(s), qPrintable(name));
+            QVERIFY2(pot() == after, qPrintable(name + ": redone"));
+            QVERIFY2(screenCurrent(s), qPrintable(name + ": screen after redo"));
         }
-        QVERIFY(!w.potentialModified() && std::count(s->getPot(), s->getPot() + N, 0.0) == N); // New: empty and clean
+        QVERIFY(!w.potentialModified()); // New: empty and clean
+        QCOMPARE(std::count(s->getPot(), s->getPot() + N, 0.0), qsizetype(N));
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(w.potentialModified());
-        for (int k = 1; k <= 120; ++k) // bounded: of 120 more changes the last HistoryLimit can be undone
-            s->setPot(std::vector<double>(N, k * 1e-4).data());
-        QCOMPARE(s->history()->count(), SchDrawingSurface::HistoryLimit);
-        while (s->history()->canUndo())
-            s->undo();
-        QCOMPARE(s->getPot()[7], (120 - SchDrawingSurface::HistoryLimit) * 1e-4);
     }
 
     void exitAndClosingEndTheProgram()
@@ -248,7 +281,9 @@ private slots:
         changed.drawingSurface()->setPot(std::vector<double>(GridPoints, 0.01).data());
         QString box;
         answerNextBox(box, Qt::Key_Return); // the default is "Nein": the program goes on
-        QVERIFY(!changed.close() && changed.isVisible() && box == QString::fromUtf8("Quantaura: Das Potential wurde geändert. Trotzdem beenden?"));
+        QVERIFY(!changed.close());
+        QVERIFY(changed.isVisible());
+        QCOMPARE(box, QString::fromUtf8("Quantaura: Das Potential wurde geändert. Trotzdem beenden?"));
         QVERIFY(loopEndsAfter([&] {
             onNextModal([](QWidget *box) { qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click(); });
             action(changed, "E&xit")->trigger(); // "Ja"

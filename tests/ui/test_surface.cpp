@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "physics/phasecolour.h"
 #include "physics/potentialpen.h"
 #include "physics/propagator.h"
-#include "ui/evolution/schdrawingsurface.h"
 #include "physics/smoothingfilter.h"
-#include "uitestutil.h"
 #include "physics/wavepacket.h"
+#include "ui/app/sidewindows.h"
+#include "ui/eigen/schefview.h"
+#include "ui/evolution/potentialmodel.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "uitestutil.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -18,36 +20,12 @@ using cplx = std::complex<double>;
 constexpr int N = GridPoints;
 const QRgb White = qRgb(255, 255, 255), Black = qRgb(0, 0, 0);
 
-// Where a frame of `psi` standing on V (null: on the middle row), composed at width w and height h,
-// differs from the plain way: black, then in column i the line from y - L to y in the phase colour
-// of psi[k(i)].
-QString differsFromReference(const QImage &got, const cplx *psi, const double *V, int w, int h)
-{
-    for (int i = 0; i < w; ++i) {
-        const int k = std::min(i * N / w, N - 1);
-        const PhaseColour c = phaseColour(psi[k]);
-        const double length = 0.5 * h * std::abs(psi[k]);
-        const int L = length >= 0 ? int(std::min(length, 1e6)) : 0;
-        double y = h / 2 - (V ? V[k] : 0.0) / 0.0001; // rows as the surface maps values:
-        if (std::fabs(y - std::round(y)) < 1e-9)      // within 1e-9 of a row is on it,
-            y = std::round(y);
-        y = std::isnan(y) ? h / 2 : std::clamp(y, -1e6, 1e6); // NaN on the middle row
-        for (int row = 0; row < h; ++row) {
-            const QRgb want = row >= int(y) - L && row <= int(y) ? qRgb(c.red, c.green, c.blue) : Black;
-            if (got.pixel(i, row) != want)
-                return QStringLiteral("(%1, %2): %3 instead of %4").arg(i).arg(row).arg(got.pixel(i, row), 0, 16).arg(want, 0, 16);
-        }
-    }
-    return {};
-}
-
 class TestSurface : public QObject
 {
     Q_OBJECT
 
     struct Fixture {
-        QPushButton fourier, streu;
-        SchDrawingSurface s{nullptr, &fourier, &streu};
+        SchDrawingSurface s{nullptr};
         explicit Fixture(int w = 1024, int h = 400)
         {
             s.resize(w, h);
@@ -57,7 +35,7 @@ class TestSurface : public QObject
         QImage shot() { return s.grab().toImage(); }
         void fill(double v) { std::vector<double> a(N, v); s.setPot(a.data()); }
         bool holds(const std::vector<double> &pot) { return std::equal(pot.begin(), pot.end(), s.getPot()); }
-        bool holds(const std::vector<cplx> &psi) { return std::equal(psi.begin(), psi.end(), s.wave()); }
+        bool holds(const std::vector<cplx> &psi) { return std::equal(psi.begin(), psi.end(), s.simulation().wave()); }
     };
 
 private slots:
@@ -68,6 +46,7 @@ private slots:
         // the widget: the last index. Row 15 of 446 is (223 - 15) * 0.0001, mapped back 208.00000000000003.
         const QList<QList<QPoint>> strokes = {{{300, 150}, {340, 15}, {420, 260}, {420, 260}}, {{600, 180}, {560, 300}, {5000, 120}}};
         for (PotentialPen::Kind pen : {PotentialPen::Tent, PotentialPen::Plateau, PotentialPen::Line}) {
+            const QByteArray name = "pen " + QByteArray::number(pen);
             Fixture f(1024, 446);
             f.s.penHOnOff(pen == PotentialPen::Plateau);
             f.s.penPOnOff(pen == PotentialPen::Line);
@@ -81,20 +60,27 @@ private slots:
                     PotentialPen::apply(want.data(), N, pen, i, (223 - path[k].y()) * 0.0001, 30, last);
                     last = k > 0 ? i : last;
                 }
-                QVERIFY2(f.holds(want) && screenCurrent(&f.s), qPrintable(QString::number(pen)));
+                QVERIFY2(f.holds(want), name + ": potential");
+                QVERIFY2(screenCurrent(&f.s), name + ": screen");
             }
             const QImage img = f.shot(); // the curve passes the rows the mouse was on; the old one is gone
-            QVERIFY(img.pixel(300, 150) == White && img.pixel(420, 260) == White && img.pixel(1023, 120) == White);
-            QVERIFY(img.pixel(340, 15) == White && img.pixel(340, 14) == Black && img.pixel(300, 223) == Black);
+            for (QPoint on : {QPoint(300, 150), QPoint(420, 260), QPoint(1023, 120), QPoint(340, 15)})
+                QVERIFY2(img.pixel(on) == White, name + QByteArray(" off the curve at ") + QByteArray::number(on.x()));
+            for (QPoint off : {QPoint(340, 14), QPoint(300, 223)})
+                QVERIFY2(img.pixel(off) == Black, name + QByteArray(" curve at ") + QByteArray::number(off.x()));
+            QCOMPARE(f.s.potential()->history()->count(), 2); // a step per stroke
             drag(&f.s, {{100, 50}}, Qt::RightButton); // the right button draws nothing
-            QVERIFY(f.holds(want));
+            QVERIFY2(f.holds(want), name + ": after the right button");
         }
         Fixture f; // a new potential shows at once, 0.01 100 rows up; not a number on the middle row
         std::vector<double> loaded(N, 0.01);
         loaded[500] = std::nan("");
         f.s.setPot(loaded.data());
         f.s.setPot(nullptr); // nothing to copy: nothing changes
-        QVERIFY(f.shot().pixel(300, 100) == White && f.shot().pixel(500, 200) == White && f.s.history()->count() == 1 && screenCurrent(&f.s));
+        QCOMPARE(f.shot().pixel(300, 100), White);
+        QCOMPARE(f.shot().pixel(500, 200), White);
+        QCOMPARE(f.s.potential()->history()->count(), 1);
+        QVERIFY(screenCurrent(&f.s));
     }
 
     void clicksInEachRegionAndMode()
@@ -108,6 +94,7 @@ private slots:
         for (int mode = 0; mode < 4; ++mode) {
             const bool packet = mode % 2, fourier = mode >= 2;
             for (int y : {120, 200, 280}) {
+                const QByteArray where = QString("mode %1, row %2: ").arg(mode).arg(y).toUtf8();
                 Fixture f;
                 f.s.setPot(pot.data());
                 f.s.packOnOff(true);
@@ -126,46 +113,12 @@ private slots:
                     PotentialPen::apply(want.data(), N, PotentialPen::Tent, 700, (200 - y) * 0.0001, 50, last);
                 else if (!fourier && y < 200)
                     initPacket(wave.data(), 700, 200 - y, 100, 0, 10, 400);
-                QVERIFY2(f.holds(want) && f.holds(wave) && screenCurrent(&f.s), qPrintable(QString("mode %1, row %2").arg(mode).arg(y)));
+                QVERIFY2(f.holds(want), where + "potential");
+                QVERIFY2(f.holds(wave), where + "packet");
+                QVERIFY2(screenCurrent(&f.s), where + "screen");
                 f.s.clear();
-                QVERIFY(packet ? f.holds(want) : std::count(f.s.getPot(), f.s.getPot() + N, 0.0) == N);
+                QVERIFY2(packet ? f.holds(want) : std::count(f.s.getPot(), f.s.getPot() + N, 0.0) == N, where + "after Clear");
             }
-        }
-    }
-
-    void framesEqualTheReferenceOnTheScreen()
-    {
-        std::vector<double> V(N, 0.0);
-        for (int k = 0; k < N; ++k)
-            V[k] = k > 600 && k < 650 ? 0.01 : k > 200 && k < 260 ? -0.005 : 0.0;
-        const double odd[] = {std::nan(""), 1e9, -1e9, 0.05, -0.0199, 0.0199, HUGE_VAL, -0.00995};
-        std::copy(std::begin(odd), std::end(odd), V.begin() + 100); // off screen, on the edges, not a number
-        std::vector<cplx> a(N), b(N);
-        initPacket(a.data(), 300, 150, 80, 60, 10, 400);
-        initPacket(b.data(), 700, 180, 120, -40, 20, 400);
-        const cplx special[] = {0.0, {1e300, -1e300}, {1.5e308, 1.5e308}, {std::nan(""), 0}, {HUGE_VAL, 1},
-                                {-HUGE_VAL, -HUGE_VAL}, {1e-310, -1e-310}, {5e-4, 4.99e-4}, {0.000999, 0}, {0.0025, 0},
-                                {0.15, 0.36}, {0.2, 0.21}}; // the last two: 200 |z| within 1e-13 of a whole number
-        std::copy(std::begin(special), std::end(special), a.begin() + 100); // under the odd potential too
-        std::copy(std::begin(special), std::end(special), b.begin() + 20);
-        std::fill(b.begin() + 40, b.begin() + 60, 0.0);
-        std::vector<cplx> a2 = a; // a changed at 300..340 only
-        for (int k = 300; k <= 340; ++k)
-            a2[k] *= std::polar(1.2, 0.5);
-        for (int w = 500; w <= 2000; w += 97) {
-            Fixture f(w, 400);
-            // Each frame against the reference, and on the screen once the repaints are through.
-            auto frame = [&](const std::vector<cplx> &psi, const double *pot) {
-                f.s.drawEvolution(psi.data(), pot);
-                const QString diff = differsFromReference(f.s.viewImage(), psi.data(), pot, w, 400);
-                QVERIFY2(diff.isEmpty() && screenCurrent(&f.s), qPrintable(QStringLiteral("width %1: %2").arg(w).arg(diff)));
-            };
-            frame(a, V.data());
-            frame(b, nullptr);
-            frame(a, V.data());
-            frame(a2, V.data()); // a change in part of the packet
-            f.s.drawSelection(QRect(10, 10, 300, 300)); // drawn over: the next frame starts afresh
-            frame(b, V.data());
         }
     }
 
@@ -182,38 +135,46 @@ private slots:
         Propagator prop(f.s.getPot(), ref.data(), N);
         for (int n = 0; n < 5; ++n)
             prop.step(50.0);
-        QVERIFY(f.holds(ref) && screenCurrent(&f.s));
+        QVERIFY(f.holds(ref));
+        QCOMPARE(f.s.simulation().stepCount(), 5);
+        QVERIFY(screenCurrent(&f.s));
 
+        // The start blanks the screen and runs a repeating 0 ms timer, one step per tick; stopping
+        // keeps the wave where it is. The ticks are given by hand, each checked on the screen.
         f.fill(0.01);
-        bool posted = false;
         f.s.startEvolution(true);
-        QTimer::singleShot(0, &f.s, [&] { posted = true; });
-        QTest::qWait(50); // the 0 ms timer must not starve other events
-        QVERIFY(posted && !f.holds(ref));
-        f.s.startEvolution(false);
-        const std::vector<cplx> stopped(f.s.wave(), f.s.wave() + N);
-        QTest::qWait(20);
-        QVERIFY(f.holds(stopped) && screenCurrent(&f.s));
-        // From here the ticks by hand, each checked on the screen; the start blanks it.
-        f.s.startEvolution(true);
-        f.s.findChild<QTimer *>()->stop();
-        QVERIFY(f.shot().pixel(512, 150) == Black && f.shot().pixel(5, 200) == Black && screenCurrent(&f.s));
-        for (int n = 0; n < 3; ++n) {
+        auto *timer = f.s.findChild<QTimer *>();
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 0);
+        QVERIFY(!timer->isSingleShot());
+        timer->stop();
+        QCOMPARE(f.shot().pixel(512, 150), Black);
+        QCOMPARE(f.shot().pixel(5, 200), Black);
+        QVERIFY(screenCurrent(&f.s));
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout")); // a tick
+        QCOMPARE(f.s.simulation().stepCount(), 6);
+        QVERIFY(screenCurrent(&f.s));
+        for (int n = 0; n < 2; ++n) {
             f.s.paintEvolution();
             QVERIFY(screenCurrent(&f.s));
         }
-        QVERIFY(f.shot().pixel(5, 100) != Black && f.shot().pixel(5, 101) == Black); // standing on the potential
+        QCOMPARE(f.s.simulation().stepCount(), 8);
+        QVERIFY(f.shot().pixel(5, 100) != Black); // standing on the potential
+        QCOMPARE(f.shot().pixel(5, 101), Black);
         // An edit during the run is used by the very next step.
         f.s.potOnOff(true);
         f.s.penHOnOff(true);
         drag(&f.s, {{600, 150}});
         QVERIFY(screenCurrent(&f.s));
-        std::vector<cplx> expected(f.s.wave(), f.s.wave() + N);
+        std::vector<cplx> expected(f.s.simulation().wave(), f.s.simulation().wave() + N);
         Propagator(f.s.getPot(), expected.data(), N).step(50.0);
         f.s.paintEvolution();
-        QVERIFY(f.holds(expected) && screenCurrent(&f.s));
-        f.s.startEvolution(false); // the potential curve again
-        QVERIFY(f.shot().pixel(600, 150) == White && screenCurrent(&f.s));
+        QVERIFY(f.holds(expected));
+        QVERIFY(screenCurrent(&f.s));
+        f.s.startEvolution(false); // the potential curve again, the wave as it was
+        QVERIFY(f.holds(expected));
+        QCOMPARE(f.shot().pixel(600, 150), White);
+        QVERIFY(screenCurrent(&f.s));
     }
 
     void smoothingSelectionAndRubberBand()
@@ -224,6 +185,7 @@ private slots:
         std::vector<double> expected = v;
         SmoothingFilter().smooth(expected.data(), 400, 600, 300.0); // columns 200..300 of 512
         for (bool leftToRight : {true, false}) {
+            const QByteArray dir = leftToRight ? "left to right: " : "right to left: ";
             Fixture f(512, 400);
             f.s.setPot(v.data());
             const QImage before = f.shot();
@@ -231,18 +193,94 @@ private slots:
             f.s.fourierOnOff(true);
             const QPoint a(leftToRight ? 200 : 300, 50), b(leftToRight ? 300 : 200, 350);
             drag(&f.s, {a, b}, Qt::RightButton); // only the left button selects: no band, no change
-            QVERIFY(f.shot() == before && f.holds(v) && screenCurrent(&f.s));
+            QVERIFY2(f.shot() == before, dir + "picture after the right button");
+            QVERIFY2(f.holds(v), dir + "potential after the right button");
             sendMouse(&f.s, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
             sendMouse(&f.s, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
-            // The band, XOR-ed over columns 200..300 and rows 50..350, corners included; no change yet.
-            const QImage band = f.shot();
-            QVERIFY(f.holds(v) && screenCurrent(&f.s));
-            for (QPoint p : {QPoint(200, 50), QPoint(300, 350), QPoint(250, 350), QPoint(200, 100)})
-                QCOMPARE(band.pixel(p), 0xffffffu ^ before.pixel(p));
-            QVERIFY(band.pixel(301, 350) == before.pixel(301, 350) && band.pixel(250, 351) == before.pixel(250, 351));
+            // The band over columns 200..300 and rows 50..350 is on the screen; no change yet.
+            QVERIFY2(f.holds(v), dir + "potential during the drag");
+            QVERIFY2(screenCurrent(&f.s), dir + "screen during the drag");
+            QCOMPARE(f.shot().pixel(200, 100), 0xffffffu ^ before.pixel(200, 100));
             sendMouse(&f.s, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
-            QVERIFY(f.holds(expected) && screenCurrent(&f.s) && f.shot().pixel(250, 50) == Black); // the band is gone
+            QVERIFY2(f.holds(expected), dir + "smoothed potential");
+            QVERIFY2(screenCurrent(&f.s), dir + "screen after the release");
+            QVERIFY2(f.shot().pixel(250, 50) == Black, dir + "the band is gone");
         }
+    }
+
+    void buttonsFollowTheSignalsAndSideWindowsOpen()
+    {
+        // A surface given the buttons switches them off itself: "Fourier" on every mode change,
+        // "Streuung" when the scattering window refuses the all-zero potential.
+        QPushButton fourier, streu;
+        for (QPushButton *b : {&fourier, &streu}) {
+            b->setCheckable(true);
+            b->setChecked(true);
+        }
+        SchDrawingSurface s(nullptr, &fourier, &streu);
+        QSignalSpy ended(&s, &SchDrawingSurface::selectionToolEnded);
+        s.fourierOnOff(true);
+        s.packOnOff(false);
+        QVERIFY(!fourier.isChecked());
+        QVERIFY(!s.selectionMode());
+        s.packOnOff(true);
+        QCOMPARE(ended.count(), 2);
+        QSignalSpy refused(&s, &SchDrawingSurface::scatteringRefused);
+        QString box;
+        answerNextBox(box, Qt::Key_Return);
+        s.startStreu(true);
+        QVERIFY2(box.startsWith("Error: "), qPrintable(box));
+        QCOMPARE(refused.count(), 1);
+        QVERIFY(!streu.isChecked());
+        QVERIFY(!s.sideWindows()->scattering()); // closed again
+        // Alone, it opens the side windows itself; a window's owner can take them over.
+        s.startEigen(true);
+        QVERIFY(s.sideWindows()->eigen()->isVisible());
+        s.startEigen(false);
+        QVERIFY(!s.sideWindows()->eigen());
+        SideWindows owner(&s);
+        s.useSideWindows(&owner);
+        s.startEigen(true);
+        QVERIFY(owner.eigen());
+        s.startEigen(false);
+        QVERIFY(!owner.eigen());
+    }
+
+    void potentialModelSteps()
+    {
+        // One step per stroke, per replacement, smoothing and Clear; a change that leaves every
+        // sample as it was is no step but is announced; the history keeps the last HistoryLimit.
+        PotentialModel m;
+        QSignalSpy changed(&m, &PotentialModel::changed);
+        int last = -1;
+        m.applyPen(PotentialPen::Plateau, 100, 0.5, 10, last);
+        m.applyPen(PotentialPen::Plateau, 300, 0.25, 10, last);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(m.history()->count(), 0); // the stroke is still open
+        m.undo(); // finishes it first, then takes it back whole
+        QCOMPARE(m.history()->count(), 1);
+        QCOMPARE(m.history()->undoText(), QString());
+        QCOMPARE(m.history()->redoText(), QString("Zeichnen"));
+        QCOMPARE(std::count(m.samples().begin(), m.samples().end(), 0.0), N);
+        m.redo();
+        QCOMPARE(m.samples()[95], 0.5);
+        QCOMPARE(m.samples()[305], 0.25);
+        m.smooth(0, 1023, 300.0);
+        QCOMPARE(m.history()->undoText(), QString("Glätten"));
+        m.clear();
+        QCOMPARE(m.history()->undoText(), QString("Clear"));
+        changed.clear();
+        m.clear(); // nothing left to clear
+        m.replace(std::vector<double>(N, 0.0).data(), "Neu");
+        m.replace(nullptr, "Neu");
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(m.history()->count(), 3);
+        for (int k = 1; k <= 120; ++k)
+            m.replace(std::vector<double>(N, k * 1e-4).data(), "Potential ersetzen");
+        QCOMPARE(m.history()->count(), PotentialModel::HistoryLimit);
+        while (m.history()->canUndo())
+            m.undo();
+        QCOMPARE(m.samples()[7], (120 - PotentialModel::HistoryLimit) * 1e-4);
     }
 };
 

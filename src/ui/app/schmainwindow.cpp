@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/app/schmainwindow.h"
 
+#include "physics/grid.h"
 #include "ui/widgets/controlhelp.h"
 #include "ui/widgets/editableslider.h"
 #include "ui/app/examples.h"
 #include "ui/app/potentialfile.h"
+#include "ui/app/sidewindows.h"
+#include "ui/evolution/potentialmodel.h"
 #include "ui/evolution/schdrawingsurface.h"
 
 #include <QApplication>
@@ -176,8 +179,10 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
         rowLayout->addWidget(b);
     rightLayout->addWidget(buttonRow);
 
-    surface = new SchDrawingSurface(right, fourierButton, streuButton);
+    surface = new SchDrawingSurface(right);
     rightLayout->addWidget(surface, 1);
+    sides = new SideWindows(this, this);
+    surface->useSideWindows(sides);
 
     // Created last of the sliders, but it belongs at the bottom of the action group.
     smoothS = new EditableSlider(10, 100, 1, 30, Qt::Horizontal, actionGroup, QStringLiteral("Smooth: "));
@@ -203,11 +208,16 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     connect(startButton, &QPushButton::toggled, surface, &SchDrawingSurface::startEvolution);
     connect(streuButton, &QPushButton::toggled, surface, &SchDrawingSurface::startStreu);
     connect(eigenButton, &QPushButton::toggled, surface, &SchDrawingSurface::startEigen);
+    // The surface ends the smoothing tool on a mode change, and the scattering window may refuse
+    // the potential: the buttons follow, and through their toggled() the surface and the slider.
+    connect(surface, &SchDrawingSurface::selectionToolEnded, fourierButton, [this] { fourierButton->setChecked(false); });
+    connect(surface, &SchDrawingSurface::scatteringRefused, streuButton, [this] { streuButton->setChecked(false); });
 
     // The history of the potential behind the edit menu; the items name the step they act on.
-    QUndoStack *history = surface->history();
-    connect(undo, &QAction::triggered, surface, &SchDrawingSurface::undo);
-    connect(redo, &QAction::triggered, surface, &SchDrawingSurface::redo);
+    PotentialModel *potential = surface->potential();
+    QUndoStack *history = potential->history();
+    connect(undo, &QAction::triggered, potential, &PotentialModel::undo);
+    connect(redo, &QAction::triggered, potential, &PotentialModel::redo);
     undo->setEnabled(false);
     redo->setEnabled(false);
     connect(history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
@@ -271,15 +281,15 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
 
 bool SchMainWindow::potentialModified() const
 {
-    return !surface->history()->isClean();
+    return !surface->potential()->history()->isClean();
 }
 
 void SchMainWindow::news()
 {
     // A new, empty potential whatever the drawing mode.
     std::array<double, GridPoints> zero{};
-    surface->replacePot(zero.data(), QStringLiteral("Neu"));
-    surface->history()->setClean();
+    surface->potential()->replace(zero.data(), QStringLiteral("Neu"));
+    surface->potential()->history()->setClean();
 }
 
 namespace {
@@ -302,13 +312,12 @@ void SchMainWindow::openExample(const QString &file)
 
 void SchMainWindow::load(const QString &name)
 {
-    static_assert(GridPoints == GridPoints, "file and grid sizes differ");
     std::array<double, GridPoints> samples{};
     PotentialFile::ReadNotes notes;
     switch (PotentialFile::read(name, samples.data(), &notes)) {
     case PotentialFile::ReadStatus::Ok:
-        surface->replacePot(samples.data(), QStringLiteral("Öffnen"));
-        surface->history()->setClean();
+        surface->potential()->replace(samples.data(), QStringLiteral("Öffnen"));
+        surface->potential()->history()->setClean();
         // The load rules stay lenient, but what they changed is said for a while.
         if (const QString changed = notes.message(); !changed.isEmpty())
             statusBar()->showMessage(changed, 15000);
@@ -344,7 +353,7 @@ void SchMainWindow::save()
     // Written through a temporary file: on failure the old file is still there.
     bool openFailed = false;
     if (PotentialFile::write(name, surface->getPot(), &openFailed))
-        surface->history()->setClean();
+        surface->potential()->history()->setClean();
     else
         QMessageBox::warning(this, QStringLiteral("Quantaura"),
                              openFailed ? QStringLiteral("Could not open file !") : QStringLiteral("Could not write file !"));

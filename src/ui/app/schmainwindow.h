@@ -14,6 +14,7 @@ class QGroupBox;
 class QMenuBar;
 class QPushButton;
 class SchDrawingSurface;
+class SideWindows;
 
 class SchMainWindow : public QMainWindow
 {
@@ -22,6 +23,8 @@ public:
     SchMainWindow();
 
     SchDrawingSurface *drawingSurface() const { return surface; }
+    // The eigenfunction and scattering windows that the surface's buttons open.
+    SideWindows *sideWindows() const { return sides; }
     EditableSlider *penRangeSlider() const { return penRangeS; }
     EditableSlider *smoothSlider() const { return smoothS; }
     EditableSlider *dxSlider() const { return dxS; }
@@ -70,6 +73,7 @@ private:
     QPushButton *packButton;
     QPushButton *streuButton;
     SchDrawingSurface *surface;
+    SideWindows *sides;
     EditableSlider *penRangeS;
     EditableSlider *smoothS;
     EditableSlider *dxS;
