@@ -100,28 +100,26 @@ private slots:
 
     void potentialCurveBandAndClear()
     {
+        // 0.01 stands 100 rows above the middle; a step is joined. The band's outline is flipped
+        // once (also one pixel), its inside left; twice restores; clearing leaves black.
         EvolutionComposer c;
         c.resize(512, 400, 1.0);
-        QCOMPARE(c.midRow(), 200);
         std::vector<double> pot(N, 0.0);
-        std::fill(pot.begin() + 512, pot.end(), 0.01); // 100 rows up from column 256 on
+        std::fill(pot.begin() + 512, pot.end(), 0.01);
         c.drawPotential(pot.data(), White);
-        QCOMPARE(c.image().pixel(0, 200), White);
-        QCOMPARE(c.image().pixel(255, 200), White);
-        QCOMPARE(c.image().pixel(257, 100), White);
-        QCOMPARE(c.image().pixel(511, 100), White);
-        QCOMPARE(c.image().pixel(300, 200), Black);
+        for (QPoint on : {QPoint(0, 200), QPoint(255, 200), QPoint(257, 100), QPoint(511, 100)})
+            QVERIFY2(c.image().pixel(on) == White, qPrintable(QString("column %1 off the curve").arg(on.x())));
         QVERIFY2(c.image().pixel(255, 150) == White || c.image().pixel(256, 150) == White, "the step is not joined at row 150");
         const QImage curve = c.image().copy();
-        c.xorRectangle(QRect(QPoint(300, 350), QPoint(200, 50))); // corners in either order: columns 200..300, rows 50..350
-        for (QPoint p : {QPoint(200, 50), QPoint(300, 350), QPoint(250, 350), QPoint(200, 100), QPoint(300, 100)})
-            QCOMPARE(c.image().pixel(p), 0xffffffu ^ curve.pixel(p));
-        QCOMPARE(c.image().pixel(301, 350), curve.pixel(301, 350));
-        QCOMPARE(c.image().pixel(250, 351), curve.pixel(250, 351));
-        QCOMPARE(c.image().pixel(250, 200), curve.pixel(250, 200)); // inside: untouched
+        c.xorRectangle(QRect(QPoint(300, 350), QPoint(200, 50))); // corners in either order
+        for (QPoint p : {QPoint(200, 50), QPoint(300, 350), QPoint(300, 100), QPoint(250, 200), QPoint(301, 350)}) {
+            const bool outline = p.x() <= 300 && (p.x() == 200 || p.x() == 300 || p.y() == 50 || p.y() == 350);
+            QVERIFY2(c.image().pixel(p) == (outline ? 0xffffffu ^ curve.pixel(p) : curve.pixel(p)),
+                     qPrintable(QString("(%1, %2)").arg(p.x()).arg(p.y())));
+        }
         c.xorRectangle(QRect(QPoint(200, 50), QPoint(300, 350)));
         QCOMPARE(c.image(), curve);
-        c.xorRectangle(QRect(QPoint(40, 60), QPoint(40, 60))); // one pixel: flipped once
+        c.xorRectangle(QRect(QPoint(40, 60), QPoint(40, 60)));
         QCOMPARE(c.image().pixel(40, 60), White);
         c.clear();
         QImage black(512, 400, QImage::Format_RGB32);
