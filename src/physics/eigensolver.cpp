@@ -131,11 +131,6 @@ std::vector<double> nullVector(const std::vector<double> &d)
 
 } // namespace
 
-EigenSolver::EigenSolver(const double *potential, std::ostream &trace)
-    : EigenSolver(potential, traceLines(trace))
-{
-}
-
 EigenSolver::Trace EigenSolver::traceLines(std::ostream &out)
 {
     return [&out](double e, double det) { out << "EW=" << e << " det=" << det << std::endl; };
@@ -162,21 +157,6 @@ EigenSolver::EigenSolver(const double *potential, const Trace &trace)
     }
     searchEigen(trace);
     states.energies.assign(eigenValues.begin(), eigenValues.begin() + eigenCount);
-}
-
-std::vector<double> EigenSolver::BoundStates::eigenFunction(int k) const
-{
-    return solver ? solver->getEigenFunction(k, nullptr) : std::vector<double>(GridPoints + 1, 0.0);
-}
-
-int EigenSolver::getEigenCount() const
-{
-    return eigenCount;
-}
-
-double EigenSolver::eigenValue(int k) const
-{
-    return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0;
 }
 
 EigenSolver::Probe EigenSolver::probe(double E) const

@@ -40,7 +40,7 @@ public:
     // pointer or a sample that is not a number gives no eigenvalues. An empty `trace` reports nothing.
     EigenSolver(const double *pot, const Trace &trace);
     // Writes the trace as lines to `trace` (see traceLines).
-    explicit EigenSolver(const double *pot, std::ostream &trace = std::cout);
+    explicit EigenSolver(const double *pot, std::ostream &trace = std::cout) : EigenSolver(pot, traceLines(trace)) {}
     // The trace as one line "EW=<value> det=<value>" per eigenvalue on `out`, in the stream's
     // default format, flushed at once; `out` must outlive the search.
     static Trace traceLines(std::ostream &out);
@@ -49,9 +49,9 @@ public:
     EigenSolver &operator=(const EigenSolver &) = delete;
 
     const BoundStates &boundStates() const { return states; }
-    int getEigenCount() const;
+    int getEigenCount() const { return eigenCount; }
     // Eigenvalue k in ascending order; 0.0 for k outside 0..getEigenCount()-1.
-    double eigenValue(int k) const;
+    double eigenValue(int k) const { return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0; }
     // Eigenfunction k on the grid (entries 0..1023) plus the wall entry 1024 = 0, normalised to
     // sum psi^2 = 400000; its eigenvalue goes to *energy (if not null). Out-of-range k: all zeros.
     // Built by the recurrence from the right wall, its tail growing towards the left wall set to 0;
@@ -105,5 +105,10 @@ private:
     bool valid = false;
     BoundStates states;
 };
+
+inline std::vector<double> EigenSolver::BoundStates::eigenFunction(int k) const
+{
+    return solver ? solver->getEigenFunction(k, nullptr) : std::vector<double>(GridPoints + 1, 0.0);
+}
 
 #endif
