@@ -30,10 +30,11 @@ TEST(ScatterSetup, GridCentredTimesAThousandMarginsContinueTheEnds)
     EXPECT_EQ(set.raw[1099], 0.0);
 
     // Nothing to scatter at: all zero, no samples, nothing finite (which counts as 0).
+    const Samples zero(1024, 0.0);
     Samples bad(1024, std::nan(""));
     bad[10] = HUGE_VAL;
     bad[11] = 1e307; // finite, but not times 1000
-    for (const auto &[samples, count] : {std::pair{Samples(1024, 0.0).data(), 1024}, {s.data(), 0}, {nullptr, 1024}, {bad.data(), 1024}}) {
+    for (const auto &[samples, count] : {std::pair{zero.data(), 1024}, {s.data(), 0}, {nullptr, 1024}, {bad.data(), 1024}}) {
         set = ScatterSetup::prepare(samples, count);
         EXPECT_TRUE(set.refused) << count;
         EXPECT_EQ(std::count(set.raw.begin(), set.raw.end(), 0.0), N) << count;
