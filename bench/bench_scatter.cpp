@@ -82,25 +82,4 @@ void BM_ScatterSweepWide(benchmark::State &state)
 BENCHMARK_TEMPLATE(BM_ScatterSweepWide, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_ScatterSweepWide, true)->Unit(benchmark::kMillisecond);
 
-// The same sweep through the general integrator: std::complex arithmetic, a virtual
-// derivatives call per stage and the interpolation at every stage.
-void BM_ScatterSweepLiteral(benchmark::State &state)
-{
-    const Setup s;
-    ScatterSolver solver;
-    NullSink sink;
-    for (auto _ : state) {
-        const double dE = s.eMax * 0.0005;
-        sink.reset();
-        sink.addPoint(1.0, 0.0, s.samples[s.rightEdge], 0);
-        solver.setPotential(s.samples.data());
-        int j = 1;
-        for (double e = s.samples[s.rightEdge] + dE; e <= s.eMax; e += dE, ++j) {
-            const double *res = solver.solveReference(s.rightEdge, s.leftEdge, e, 0.002);
-            if (res[2] != 1.0)
-                sink.addPoint(res[0], res[1], e, j);
-        }
-    }
-}
-BENCHMARK(BM_ScatterSweepLiteral)->Unit(benchmark::kMillisecond);
 } // namespace

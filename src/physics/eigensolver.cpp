@@ -131,8 +131,14 @@ std::vector<double> nullVector(const std::vector<double> &d)
 
 } // namespace
 
-EigenSolver::EigenSolver(const double *potential, std::ostream &trace)
+EigenSolver::Trace EigenSolver::traceLines(std::ostream &out)
 {
+    return [&out](double e, double det) { out << "EW=" << e << " det=" << det << std::endl; };
+}
+
+EigenSolver::EigenSolver(const double *potential, const Trace &trace)
+{
+    states.solver = this;
     if (!potential)
         return;
     for (int i = 0; i < GridPoints; ++i) {
@@ -150,16 +156,7 @@ EigenSolver::EigenSolver(const double *potential, std::ostream &trace)
             vMax = pot[i];
     }
     searchEigen(trace);
-}
-
-int EigenSolver::getEigenCount() const
-{
-    return eigenCount;
-}
-
-double EigenSolver::eigenValue(int k) const
-{
-    return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0;
+    states.energies.assign(eigenValues.begin(), eigenValues.begin() + eigenCount);
 }
 
 EigenSolver::Probe EigenSolver::probe(double E) const
@@ -269,7 +266,7 @@ std::int64_t EigenSolver::lastScanIndex(double eLim) const
     return hi - 1;
 }
 
-void EigenSolver::searchEigen(std::ostream &trace)
+void EigenSolver::searchEigen(const Trace &trace)
 {
     if (!valid)
         return;
@@ -305,7 +302,7 @@ void EigenSolver::searchEigen(std::ostream &trace)
 // Visits, left to right, every scan step between scan points i0 and i1 whose ends differ in the
 // number of eigenvalues below them; all other steps hold no eigenvalue.
 void EigenSolver::scanRange(std::int64_t i0, double e0, const Probe &p0, std::int64_t i1, double e1,
-                            const Probe &p1, std::ostream &trace)
+                            const Probe &p1, const Trace &trace)
 {
     if (eigenCount >= MaxEigen || p0.below >= p1.below)
         return;
@@ -341,7 +338,7 @@ bool EigenSolver::opposite(const Probe &a, const Probe &b)
 // recurrence rounds at that level): a piece that narrow holds eigenvalues equal to working
 // precision, each stored at its upper end.
 void EigenSolver::splitRange(const Knot &lo, const Knot &hi, const Knot *outer, bool bisect,
-                             std::ostream &trace)
+                             const Trace &trace)
 {
     if (eigenCount >= MaxEigen || lo.p.below >= hi.p.below)
         return;
@@ -382,7 +379,7 @@ double EigenSolver::vertex(const Knot &p, const Knot &q, const Knot &r)
     return q.e - 0.5 * num / den; // NaN or infinite when the points lie on a line
 }
 
-void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, std::ostream &trace)
+void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, const Trace &trace)
 {
     if (eigenCount >= MaxEigen)
         return;
@@ -462,7 +459,7 @@ void EigenSolver::refineAndStore(double E, const Probe &fPrev, const Probe &f, s
 // chord). Such a step lands very near the root, but mostly on the same side, so a step that left
 // more than half of the bracket is followed by one taken twice as far from the newest point,
 // across the root, and if that fails too, by a bisection.
-void EigenSolver::bracketAndStore(const Knot &lo, const Knot &hi, const Knot *outer, std::ostream &trace)
+void EigenSolver::bracketAndStore(const Knot &lo, const Knot &hi, const Knot *outer, const Trace &trace)
 {
     if (eigenCount >= MaxEigen)
         return;
@@ -511,10 +508,11 @@ void EigenSolver::bracketAndStore(const Knot &lo, const Knot &hi, const Knot *ou
     store(takeA ? a.e : b.e, takeA ? a.p : b.p, trace);
 }
 
-void EigenSolver::store(double value, const Probe &f, std::ostream &trace)
+void EigenSolver::store(double value, const Probe &f, const Trace &trace)
 {
     eigenValues[eigenCount++] = value;
-    trace << "EW=" << value << " det=" << std::ldexp(f.mant, f.exp2) << std::endl;
+    if (trace)
+        trace(value, std::ldexp(f.mant, f.exp2));
 }
 
 std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <iostream>
 #include <vector>
 
@@ -15,21 +16,42 @@
 // from the potential minimum up to E_lim = 2 (vMax - vMin) + vMin + 1, each refined by false
 // position. A step holding several eigenvalues (a close pair, as in a double well) is split by
 // the Sturm count until each piece holds one, so every eigenvalue below E_lim is found (the 500
-// lowest at most). The whole search runs in the constructor and writes one
-// "EW=<value> det=<value>" line per eigenvalue to `trace`.
+// lowest at most). The whole search runs in the constructor and reports each eigenvalue as it is
+// stored: by default as one "EW=<value> det=<value>" line on standard output.
 class EigenSolver
 {
 public:
     static constexpr int MaxEigen = 500;
 
+    // Called once per eigenvalue stored, in ascending order, with the determinant found there.
+    using Trace = std::function<void(double eigenValue, double determinant)>;
+
+    // The eigenvalues, and the eigenfunctions on request, of a solver; valid while it lives.
+    struct BoundStates
+    {
+        std::vector<double> energies; // ascending
+        // Eigenfunction k as getEigenFunction gives it (GridPoints samples and the wall entry 0).
+        std::vector<double> eigenFunction(int k) const;
+        const EigenSolver *solver = nullptr;
+    };
+
     // `pot` holds GridPoints samples; it is copied, so it need not outlive the solver. Samples beyond
     // +-1e100 (infinities included) count as +-1e100, i.e. as hard walls or bottomless pits; a null
-    // pointer or a sample that is not a number gives no eigenvalues.
-    explicit EigenSolver(const double *pot, std::ostream &trace = std::cout);
+    // pointer or a sample that is not a number gives no eigenvalues. An empty `trace` reports nothing.
+    EigenSolver(const double *pot, const Trace &trace);
+    // Writes the trace as lines to `trace` (see traceLines).
+    explicit EigenSolver(const double *pot, std::ostream &trace = std::cout) : EigenSolver(pot, traceLines(trace)) {}
+    // The trace as one line "EW=<value> det=<value>" per eigenvalue on `out`, in the stream's
+    // default format, flushed at once; `out` must outlive the search.
+    static Trace traceLines(std::ostream &out);
+    // The bound states refer back to their solver.
+    EigenSolver(const EigenSolver &) = delete;
+    EigenSolver &operator=(const EigenSolver &) = delete;
 
-    int getEigenCount() const;
+    const BoundStates &boundStates() const { return states; }
+    int getEigenCount() const { return eigenCount; }
     // Eigenvalue k in ascending order; 0.0 for k outside 0..getEigenCount()-1.
-    double eigenValue(int k) const;
+    double eigenValue(int k) const { return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0; }
     // Eigenfunction k on the grid (entries 0..1023) plus the wall entry 1024 = 0, normalised to
     // sum psi^2 = 400000; its eigenvalue goes to *energy (if not null). Out-of-range k: all zeros.
     // Built by the recurrence from the right wall, its tail growing towards the left wall set to 0;
@@ -55,22 +77,22 @@ private:
     };
 
     Probe probe(double E) const;
-    void searchEigen(std::ostream &trace);
+    void searchEigen(const Trace &trace);
     std::int64_t lastScanIndex(double eLim) const;
     void scanRange(std::int64_t i0, double e0, const Probe &p0, std::int64_t i1, double e1, const Probe &p1,
-                   std::ostream &trace);
+                   const Trace &trace);
     struct Knot
     {
         double e;
         Probe p;
     };
-    void splitRange(const Knot &lo, const Knot &hi, const Knot *outer, bool bisect, std::ostream &trace);
+    void splitRange(const Knot &lo, const Knot &hi, const Knot *outer, bool bisect, const Trace &trace);
     // Abscissa of the vertex of the parabola through three knots.
     static double vertex(const Knot &p, const Knot &q, const Knot &r);
     // False position in the scan step below E, from D at the previous scan point and at E.
-    void refineAndStore(double E, const Probe &fPrev, const Probe &f, std::ostream &trace);
-    void bracketAndStore(const Knot &lo, const Knot &hi, const Knot *outer, std::ostream &trace);
-    void store(double value, const Probe &f, std::ostream &trace);
+    void refineAndStore(double E, const Probe &fPrev, const Probe &f, const Trace &trace);
+    void bracketAndStore(const Knot &lo, const Knot &hi, const Knot *outer, const Trace &trace);
+    void store(double value, const Probe &f, const Trace &trace);
     // A sign change that brackets exactly the roots in (a, b].
     static bool opposite(const Probe &a, const Probe &b);
 
@@ -81,6 +103,12 @@ private:
     int eigenCount = 0;
     double scale = 40000.0;
     bool valid = false;
+    BoundStates states;
 };
+
+inline std::vector<double> EigenSolver::BoundStates::eigenFunction(int k) const
+{
+    return solver ? solver->getEigenFunction(k, nullptr) : std::vector<double>(GridPoints + 1, 0.0);
+}
 
 #endif

@@ -8,6 +8,8 @@
 namespace {
 const std::complex<double> I(0.0, 1.0);
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+using Status = ScatterResult::Status;
+constexpr ScatterResult Flagged{1.0, 0.0, Status::Overflow};
 // The span is cut into a hundred steps; rounding of x may add one more.
 constexpr int ExpectedSteps = 101;
 // Largest Phi * theta^4 allowed (see stepsPerSample).
@@ -23,7 +25,7 @@ constexpr int Lanes = 4;
 typedef double Vec __attribute__((vector_size(Lanes * sizeof(double))));
 
 // R and T from the state at the left end, where k_L = sqrt(c |E - V|).
-void splitWave(std::complex<double> psi, std::complex<double> dpsi, double kL, double *out)
+ScatterResult splitWave(std::complex<double> psi, std::complex<double> dpsi, double kL)
 {
     const std::complex<double> ikL = I * std::complex<double>(kL, 0.0);
     std::complex<double> d = ikL * psi;
@@ -34,9 +36,8 @@ void splitWave(std::complex<double> psi, std::complex<double> dpsi, double kL, d
     r /= s;
     // std::abs scales, so a huge r does not overflow before it is squared.
     const double m = std::abs(r);
-    out[0] = m * m;
-    out[1] = 1.0 - out[0];
-    out[2] = 0.0;
+    const double reflected = m * m;
+    return {reflected, 1.0 - reflected, Status::Ok};
 }
 
 // One step's matrix (see alignedSteps) from A, B, C = h^2 q at the step's start, middle and end.
@@ -73,14 +74,14 @@ __attribute__((always_inline)) inline void applyStep(const StepMatrix &s, Vec &p
 //   psi <- (1 + A/6 + B/3 + AB/24) psi + (1 + B/6) w
 //   w   <- ((A + C)(1/6 + B/12) + 2B/3) psi + (1 + C/6 + B/3 + BC/24) w,
 // about a third of the arithmetic of the stages themselves. m steps per sample for up to Lanes
-// energies; writes {R, T, flag} per energy, flag 1 where that energy's state outgrew `bound`.
+// energies; an energy whose state outgrew `bound` gets the flagged result.
 // Built twice on x86-64, for AVX2 and for the baseline, chosen when the program loads. Neither
 // has fused multiply-add, so both round every operation alike and give the same bits.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void alignedSteps(const double *pot, int xStart, int xEnd, int m, const double *energies, int count,
-                  double c, double bound, double *results)
+                  double c, double bound, ScatterResult *results)
 {
     const double h = -1.0 / m;
     const double g = h * h * c; // h^2 q = g (V - E)
@@ -147,15 +148,12 @@ void alignedSteps(const double *pot, int xStart, int xEnd, int m, const double *
         }
     }
     for (int l = 0; l < count; ++l) {
-        double *out = results + 3 * l;
         if (grown[l]) {
-            out[0] = 1.0;
-            out[1] = 0.0;
-            out[2] = 1.0;
+            results[l] = Flagged;
             continue;
         }
         const double kL = std::sqrt(c * std::fabs(energies[l] - pot[xEnd]));
-        splitWave({pr[l], pi[l]}, {wr[l] / h, wi[l] / h}, kL, out);
+        results[l] = splitWave({pr[l], pi[l]}, {wr[l] / h, wi[l] / h}, kL);
     }
 }
 } // namespace
@@ -204,10 +202,8 @@ bool ScatterSolver::validSpan(int xStart, int xEnd) const
 
 bool ScatterSolver::begin(int xStart, int xEnd, double e, double c)
 {
-    if (!validSpan(xStart, xEnd)) {
-        result = {NaN, NaN, 0.0};
+    if (!validSpan(xStart, xEnd))
         return false;
-    }
     widthFactor = c;
     y[0] = std::complex<double>(1.0, 0.0);
     x = double(xStart);
@@ -219,15 +215,12 @@ bool ScatterSolver::begin(int xStart, int xEnd, double e, double c)
     return true;
 }
 
-const double *ScatterSolver::finish(int xEnd)
+ScatterResult ScatterSolver::finish(int xEnd)
 {
-    if (overflow) {
-        result = {1.0, 0.0, 1.0};
-        return result.data();
-    }
+    if (overflow)
+        return Flagged;
     const double kL = std::sqrt(widthFactor * std::fabs(energy - potentialAt(double(xEnd))));
-    splitWave(y[0], y[1], kL, result.data());
-    return result.data();
+    return splitWave(y[0], y[1], kL);
 }
 
 void ScatterSolver::measureSpan(int xStart, int xEnd)
@@ -275,45 +268,6 @@ int ScatterSolver::stepsPerSample(int xStart, int xEnd, double e, double c)
     return int(std::fmin(m, double(MaxSteps / span)));
 }
 
-const double *ScatterSolver::solveReference(int xStart, int xEnd, double e, double c)
-{
-    if (!begin(xStart, xEnd, e, c))
-        return result.data();
-    if (overflow)
-        return finish(xEnd);
-    const int m = stepsPerSample(xStart, xEnd, e, c);
-    if (m == TooManySteps) {
-        result = {NaN, NaN, Unresolved};
-        return result.data();
-    }
-    if (m == HundredthSteps) {
-        const double h = double(xStart - xEnd) * (-0.01);
-        while (x > xEnd && !overflow) {
-            step(h);
-            if (y[0].real() > bound || y[0].imag() > bound || y[1].real() > bound ||
-                y[1].imag() > bound)
-                overflow = true;
-        }
-        return finish(xEnd);
-    }
-    const double h = -1.0 / m;
-    int sinceCheck = 0;
-    for (int i = xStart; i > xEnd && !overflow; --i) {
-        x = double(i);
-        for (int j = 0; j < m; ++j)
-            step(h);
-        sinceCheck += m;
-        if (sinceCheck >= CheckInterval || i == xEnd + 1) {
-            sinceCheck = 0;
-            for (const std::complex<double> &v : y)
-                if (!(std::fabs(v.real()) <= bound && std::fabs(v.imag()) <= bound))
-                    overflow = true;
-        }
-    }
-    x = double(xEnd);
-    return finish(xEnd);
-}
-
 void ScatterSolver::tabulateSteps(int xStart, int xEnd)
 {
     // Exactly the x sequence of `step`, rounding included, so that the stages see the same
@@ -336,50 +290,53 @@ void ScatterSolver::tabulateSteps(int xStart, int xEnd)
     tabulated = true;
 }
 
+ScatterResult ScatterSolver::coefficients(int xStart, int xEnd, double e, double c)
+{
+    ScatterResult out;
+    solveSeries(xStart, xEnd, &e, 1, c, &out);
+    return out;
+}
+
 const double *ScatterSolver::solve(int xStart, int xEnd, double e, double c)
 {
-    double out[3];
-    solveSeries(xStart, xEnd, &e, 1, c, out);
-    result = {out[0], out[1], out[2]};
+    const ScatterResult out = coefficients(xStart, xEnd, e, c);
+    const double flag = out.status == Status::Overflow ? 1.0 : out.status == Status::Unresolved ? Unresolved : 0.0;
+    result = {out.r, out.t, flag};
     return result.data();
 }
 
-const double *ScatterSolver::solveHundredths(int xStart, int xEnd, double e, double c)
+ScatterResult ScatterSolver::solveHundredths(int xStart, int xEnd, double e, double c)
 {
     if (!begin(xStart, xEnd, e, c))
-        return result.data();
+        return {NaN, NaN, Status::Invalid};
     if (!overflow)
         integrateHundredths(xStart, xEnd);
     return finish(xEnd); // the flagged result once the state has grown too far
 }
 
 void ScatterSolver::solveSeries(int xStart, int xEnd, const double *energies, int count, double c,
-                                double *results)
+                                ScatterResult *results)
 {
     for (int j = 0; j < count;) {
-        double *out = results + 3 * j;
         const int m = overflow ? HundredthSteps : stepsPerSample(xStart, xEnd, energies[j], c);
         if (m == TooManySteps) {
-            out[0] = out[1] = NaN;
-            out[2] = Unresolved;
-            ++j;
+            results[j++] = {NaN, NaN, Status::Unresolved};
             continue;
         }
         if (m == HundredthSteps) {
             // Also the error results: a span outside the samples, or the sticking overflow.
-            const double *res = solveHundredths(xStart, xEnd, energies[j], c);
-            std::copy(res, res + 3, out);
+            results[j] = solveHundredths(xStart, xEnd, energies[j], c);
             ++j;
             continue;
         }
         int n = 1;
         while (n < Lanes && j + n < count && stepsPerSample(xStart, xEnd, energies[j + n], c) == m)
             ++n;
-        integrateAligned(xStart, xEnd, m, energies + j, n, c, out);
-        for (int l = 0; l < n; ++l) {
+        integrateAligned(xStart, xEnd, m, energies + j, n, c, results + j);
+        for (int l = j; l < j + n; ++l) {
             if (overflow)
-                std::copy_n(std::array<double, 3>{1.0, 0.0, 1.0}.data(), 3, out + 3 * l);
-            else if (out[3 * l + 2] == 1.0)
+                results[l] = Flagged;
+            else if (results[l].status == Status::Overflow)
                 overflow = true; // every later energy of the sweep is flagged too
         }
         j += n;
@@ -451,7 +408,7 @@ void ScatterSolver::integrateHundredths(int xStart, int xEnd)
 }
 
 void ScatterSolver::integrateAligned(int xStart, int xEnd, int m, const double *energies, int count,
-                                     double c, double *results)
+                                     double c, ScatterResult *results)
 {
     alignedSteps(pot, xStart, xEnd, m, energies, count, c, bound, results);
 }

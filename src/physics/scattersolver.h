@@ -7,6 +7,21 @@
 #include <array>
 #include <vector>
 
+// R and T of one energy, and whether they could be computed.
+struct ScatterResult
+{
+    enum class Status
+    {
+        Ok,         // r and t hold R and T = 1 - R
+        Overflow,   // the state grew past the bound: too wide or too high to tunnel through; {1, 0}
+        Unresolved, // the wave is too short for the step limit; {NaN, NaN}
+        Invalid,    // no potential, or an end outside the samples; {NaN, NaN}
+    };
+    double r;
+    double t;
+    Status status;
+};
+
 // Reflection and transmission of a plane wave by a sampled potential (grid spacing 1).
 // The stationary equation psi'' = -c (E - V(x)) psi is integrated backwards, from a purely
 // transmitted wave at xStart to xEnd, where the solution is split into incoming and reflected
@@ -36,19 +51,20 @@ public:
     // this again after changing them) and clears the overflow flag.
     void setPotential(const double *samples, int count = GridSize);
 
-    // R and T for one energy: returns {R, T, flag}, valid until the next solve. flag is 1.0 when
-    // the state grew past 1e150 (the potential is too wide or too high to tunnel through); that
-    // result {1, 0, 1} then sticks until the next setPotential. flag is Unresolved (result
-    // {NaN, NaN, Unresolved}) when the energy would need more than MaxSteps steps. Without a
-    // potential, or with an end outside the samples, the result is {NaN, NaN, 0}. Expects
-    // xStart > xEnd.
+    // R and T for one energy. Expects xStart > xEnd. An Overflow (the state grew past 1e150)
+    // sticks: every later energy is flagged alike, without integrating, until the next
+    // setPotential.
+    ScatterResult coefficients(int xStart, int xEnd, double energy, double widthFactor);
+
+    // The same as the triple {R, T, flag}, valid until the next solve: flag 1.0 for an Overflow,
+    // Unresolved for an Unresolved energy, 0.0 otherwise (an Invalid span gives {NaN, NaN, 0}).
     const double *solve(int xStart, int xEnd, double energy, double widthFactor);
 
-    // `count` energies in the given order, as `count` calls of solve would give them (bit for
-    // bit, the sticking overflow included); writes {R, T, flag} for energy j to results[3j..3j+2].
-    // Energies that need the same number of steps are integrated side by side.
+    // `count` energies in the given order, as `count` calls of coefficients would give them (bit
+    // for bit, the sticking overflow included), into results[0..count-1]. Energies that need the
+    // same number of steps are integrated side by side.
     void solveSeries(int xStart, int xEnd, const double *energies, int count, double widthFactor,
-                     double *results);
+                     ScatterResult *results);
 
     // Steps per sample that `solve` takes for this energy: HundredthSteps for a hundred steps of a
     // hundredth of the span, TooManySteps beyond MaxSteps. The error model behind it, measured
@@ -56,11 +72,6 @@ public:
     // the span, Phi = span * k and theta = k * h, |T - T_exact| <= 0.05 * Phi * theta^4, as long as
     // no step straddles a sample. The count keeps Phi * theta^4 <= 1e-3 and at least 100 steps.
     int stepsPerSample(int xStart, int xEnd, double energy, double widthFactor);
-
-    // The same calculation through the general integrator (`step` calling the virtual
-    // `derivatives`), with the same steps. It is several times slower than `solve` and agrees
-    // with it to rounding; it is kept as the reference for the specialised loops.
-    const double *solveReference(int xStart, int xEnd, double energy, double widthFactor);
 
     // The samples joined by straight lines; held constant beyond both ends.
     double potentialAt(double x) const;
@@ -75,17 +86,17 @@ private:
     // Sets the transmitted wave at xStart; returns false for a span outside the samples.
     bool begin(int xStart, int xEnd, double energy, double widthFactor);
     // Splits the state at xEnd into incoming and reflected wave.
-    const double *finish(int xEnd);
+    ScatterResult finish(int xEnd);
     void tabulateSteps(int xStart, int xEnd);
     // Extremes of the samples over the span, for the step count.
     void measureSpan(int xStart, int xEnd);
     // One energy in a hundred equal steps; integrateHundredths is its loop, after begin().
-    const double *solveHundredths(int xStart, int xEnd, double energy, double widthFactor);
+    ScatterResult solveHundredths(int xStart, int xEnd, double energy, double widthFactor);
     void integrateHundredths(int xStart, int xEnd);
-    // m steps per sample for up to `Lanes` energies at once; writes {R, T, flag} per energy
-    // (flag 1 for an overflow of that energy alone, without the sticking).
+    // m steps per sample for up to `Lanes` energies at once; an Overflow there is that energy's
+    // alone, without the sticking.
     void integrateAligned(int xStart, int xEnd, int m, const double *energies, int count, double c,
-                          double *results);
+                          ScatterResult *results);
 
     double energy = 0.0;
     double bound = 1e150;

@@ -48,7 +48,7 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
     int j = 1;
     double energies[Chunk];
     int indices[Chunk];
-    double results[3 * Chunk];
+    ScatterResult results[Chunk];
     // The cap also ends a sweep whose step is lost against a huge |E| (E + dE == E).
     while (e <= eMax && j < MaxPoints) {
         int n = 0;
@@ -63,8 +63,8 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
         solver.solveSeries(rightEdge, leftEdge, energies, n, widthFactor, results);
         out.energies += n;
         for (int k = 0; k < n; ++k) {
-            const double *res = results + 3 * k;
-            if (res[2] == 1.0) {
+            const ScatterResult &res = results[k];
+            if (res.status == ScatterResult::Status::Overflow) {
                 if (!out.overflowed) {
                     out.overflowed = true;
                     if (hooks.firstOverflow)
@@ -72,7 +72,7 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
                 }
                 continue;
             }
-            if (res[2] == ScatterSolver::Unresolved) {
+            if (res.status == ScatterResult::Status::Unresolved) {
                 if (!out.unresolved) {
                     out.unresolved = true;
                     if (hooks.firstUnresolved)
@@ -81,9 +81,9 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
                 continue;
             }
             // A zero denominator gives NaN or infinity; such a point would spoil the curve.
-            if (!std::isfinite(res[0]) || !std::isfinite(res[1]))
+            if (!std::isfinite(res.r) || !std::isfinite(res.t))
                 continue;
-            sink.addPoint(res[0], res[1], energies[k], indices[k]);
+            sink.addPoint(res.r, res.t, energies[k], indices[k]);
             ++out.points;
         }
         if (hooks.progress && !hooks.progress(std::fmin(1.0, (e - vRight) / (eMax - vRight)))) {

@@ -59,7 +59,8 @@ private slots:
         for (const Examples::Entry &e : Examples::all())
             listed << e.file;
         files.sort(), listed.sort();
-        QVERIFY(listed.size() == 7 && listed == files);
+        QCOMPARE(listed.size(), 7);
+        QCOMPARE(listed, files);
         SchMainWindow w;
         w.examplesDir = Examples::directory(PROGRAM_DIR); // the build tree's copy beside the program
         QCOMPARE(w.examplesDir, QDir::cleanPath(PROGRAM_DIR "/examples"));
@@ -81,8 +82,10 @@ private slots:
         answerNextBox(box, Qt::Key_Escape);
         entries[0]->trigger();
         QDir::setCurrent(cwd);
-        QVERIFY(box == "Quantaura: File does not exist !" && w.drawingSurface()->getPot()[0] != 0.01);
-        QVERIFY(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("share/quantaura/examples"));
+        QCOMPARE(box, QString("Quantaura: File does not exist !"));
+        QVERIFY2(w.drawingSurface()->getPot()[0] != 0.01, "nothing read from the working directory");
+        QVERIFY(QDir(dir.path()).mkpath("bin"));
+        QVERIFY(QDir(dir.path()).mkpath("share/quantaura/examples"));
         QCOMPARE(Examples::directory(dir.filePath("bin")), QString());
         QFile f(dir.filePath("share/quantaura/examples/" + Examples::all().first().file));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -91,9 +94,8 @@ private slots:
 
     void examplesShowTheirPhysics()
     {
-        std::ostream noTrace(nullptr);
-        const auto levels = [&noTrace](const char *file) { // the bound states the eigenfunction window finds
-            const SchEFView view(load(file).data(), nullptr, noTrace);
+        const auto levels = [](const char *file) { // the bound states the eigenfunction window finds
+            const SchEFView view(load(file).data(), nullptr, EigenSolver::Trace());
             std::vector<double> e;
             for (int k = 0; k < view.eigenTotal(); ++k)
                 e.push_back(view.eigenValueAt(k));
@@ -109,17 +111,22 @@ private slots:
         QCOMPARE(int(std::count_if(well.begin(), well.end(), [](double e) { return e < 0; })), 7);
         // The double well's lowest pair split by less than 1 % of the gap above it; the lattice's
         // lowest eight states in one band, narrower than half the gap to the next.
-        QVERIFY(dw.size() > 2 && dw[1] - dw[0] < 0.01 * (dw[2] - dw[1]));
-        QVERIFY(lattice.size() > 8 && lattice[7] - lattice[0] < 0.5 * (lattice[8] - lattice[7]));
+        QVERIFY2(dw.size() > 2, qPrintable(QString::number(dw.size())));
+        QVERIFY2(dw[1] - dw[0] < 0.01 * (dw[2] - dw[1]), "the double well's lowest pair");
+        QVERIFY2(lattice.size() > 8, qPrintable(QString::number(lattice.size())));
+        QVERIFY2(lattice[7] - lattice[0] < 0.5 * (lattice[8] - lattice[7]), "the lattice's lowest band");
         // Double barrier: below the barriers' top, the first maximum of T(E) lets almost all through.
         Window w;
         Transmission t;
-        QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N) && w.sweep(t).points > 1000);
+        QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
+        QVERIFY2(w.sweep(t).points > 1000, qPrintable(QString::number(t.points.size())));
         const double top = *std::max_element(w.rawSamples().begin(), w.rawSamples().end());
         std::size_t i = 2;
         while (i + 1 < t.points.size() && !(t.points[i].second >= t.points[i - 1].second && t.points[i].second > t.points[i + 1].second))
             ++i;
-        QVERIFY2(t.points[i].second > 0.9 && t.points[i].first < top, qPrintable(QString("T=%1 at E=%2").arg(t.points[i].second).arg(t.points[i].first)));
+        const QString peak = QString("T=%1 at E=%2").arg(t.points[i].second).arg(t.points[i].first);
+        QVERIFY2(t.points[i].second > 0.9, qPrintable("almost all through: " + peak));
+        QVERIFY2(t.points[i].first < top, qPrintable("below the top: " + peak));
     }
 
     void exportPrintsWhatTheWindowsShow()
@@ -131,7 +138,8 @@ private slots:
         int n = 0;
         for (const QString &line : QString::fromStdString(trace.str()).split('\n', Qt::SkipEmptyParts))
             want += QString("%1,%2\n").arg(n++).arg(line.section('=', 1).section(' ', 0, 0));
-        QVERIFY(n == view.eigenTotal() && exportRun({"eigen", Dir + "doppelmulde.pot"}) == want);
+        QCOMPARE(n, view.eigenTotal());
+        QCOMPARE(exportRun({"eigen", Dir + "doppelmulde.pot"}), want);
         QStringList cells = {"431", QString::number(view.potential()[431])}; // eigenfunctions: a row per sample
         for (int k = 0; k < n; ++k)
             cells << QString::number(view.eigenFunctionAt(k)[431]);
@@ -139,6 +147,7 @@ private slots:
         // Scattering with other settings: the rows are the points of the plot after "Calc", as its
         // read-outs show them, and the picture is the plot's.
         Window w;
+        const ScatterRecorder &said = recordReports(w);
         QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
         w.findChild<QSlider *>("Potentialbreite")->setValue(300);
         w.findChild<QSlider *>("Energiemaximum")->setValue(7);
@@ -147,7 +156,9 @@ private slots:
         const QStringList points = exportRun({"scattering", Dir + "doppelbarriere.pot", "--width", "0.003", "--emax-factor", "3",
                                               "--png", dir.filePath("plot.png")}).split('\n', Qt::SkipEmptyParts);
         Plot *plot = w.plot();
-        QVERIFY(points.value(0) == "E [1e-3 hbar^2/(m dx^2)],R,T" && points.size() - 1 == plot->storedPoints());
+        QCOMPARE(said.said, QStringList());
+        QCOMPARE(points.value(0), QString("E [1e-3 hbar^2/(m dx^2)],R,T"));
+        QCOMPARE(points.size() - 1, plot->storedPoints());
         for (int value : {0, 1, 137, 500, 999}) {
             plot->slider()->setValue(value);
             const QStringList row = points[int(std::ceil(plot->markerPosition() / (w.eMax() * 0.0005))) + 1].split(',');
@@ -157,8 +168,17 @@ private slots:
         QCOMPARE(QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32), plot->grab().toImage().convertToFormat(QImage::Format_RGB32));
         int code = 0; // what it cannot read or do it refuses: a message, no output
         QString err;
-        for (const QStringList &args : {QStringList{"eigen", dir.filePath("missing.pot")}, QStringList{"bound", Dir + "barriere.pot"}})
-            QVERIFY2(exportRun(args, &code, &err).isEmpty() && code > 0 && err.startsWith("quantaura-export: "), qPrintable(err));
+        for (const QStringList &args : {QStringList{"eigen", dir.filePath("missing.pot")}, QStringList{"bound", Dir + "barriere.pot"}}) {
+            QCOMPARE(exportRun(args, &code, &err), QString());
+            QVERIFY2(code > 0, qPrintable(args.join(' ')));
+            QVERIFY2(err.startsWith("quantaura-export: "), qPrintable(err));
+        }
+        // The scattering window's refusal goes to standard error instead of a message box.
+        QVERIFY(PotentialFile::write(dir.filePath("zero.pot"), std::vector<double>(N, 0.0).data()));
+        QCOMPARE(exportRun({"scattering", dir.filePath("zero.pot")}, &code, &err), QString());
+        QCOMPARE(code, 1);
+        QCOMPARE(err, QString("quantaura-export: Es ist ein schwerwiegender Anwendungsfehler aufgetreten! "
+                              "Sie müssen schon ein von Null verschiedenes Potential angeben.\n"));
     }
 };
 

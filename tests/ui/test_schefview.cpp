@@ -51,41 +51,60 @@ private slots:
     void zeroPotentialLabelsAndControls()
     {
         std::vector<double> surface(1024, 0.0);
-        SchEFView v(surface.data());
+        QList<double> traced; // the search's report per eigenvalue, handed through
+        SchEFView v(surface.data(), nullptr, [&traced](double e, double) { traced << e; });
         auto *ed = v.findChild<QLineEdit *>();
-        QVERIFY(v.windowTitle() == "Schrödinger Eigenfunktionen" && v.isWindow() && v.size() == QSize(800, 600) && v.eigenTotal() == 2 && ed->text() == "0");
+        QCOMPARE(v.windowTitle(), QString("Schrödinger Eigenfunktionen"));
+        QVERIFY(v.isWindow());
+        QCOMPARE(v.size(), QSize(800, 600));
+        QCOMPARE(v.eigenTotal(), 2);
+        QCOMPARE(traced, QList<double>({v.eigenValueAt(0), v.eigenValueAt(1)}));
+        QCOMPARE(ed->text(), QString("0"));
         const int y0 = row(v, 0.0), yE0 = row(v, v.eigenValueAt(0));
         const QRect level1(56, row(v, v.eigenValueAt(1)), 729, 1);
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}, {"0.19", {2, yE0 + 3}}}));
-        for (QPoint corner : {QPoint(55, 55), QPoint(784, 55), QPoint(55, 584), QPoint(784, 584)}) // the frame
-            QVERIFY(count(v, QRect(corner, QSize(1, 1)), White) && !count(v, QRect(corner + QPoint(1, 1), QSize(1, 1)), White));
+        for (QPoint corner : {QPoint(55, 55), QPoint(784, 55), QPoint(55, 584), QPoint(784, 584)}) { // the frame
+            QVERIFY2(count(v, QRect(corner, QSize(1, 1)), White), qPrintable(QString("corner %1, %2").arg(corner.x()).arg(corner.y())));
+            QVERIFY2(!count(v, QRect(corner + QPoint(1, 1), QSize(1, 1)), White), qPrintable(QString("inside %1, %2").arg(corner.x()).arg(corner.y())));
+        }
         const QRect caption = v.findChild<QLabel *>()->geometry(); // light text on the black window
         QVERIFY(count(v, caption, 0) < caption.width() * caption.height() - 50);
-        QVERIFY(count(v, QRect(56, y0, 729, 1), Green) > 700 && count(v, QRect(56, yE0, 729, 1), Gray) > 600); // potential, level 0
-        QVERIFY(drawn(v) == QList<int>{0} && count(v, level1, Gray) == 0);
+        QVERIFY2(count(v, QRect(56, y0, 729, 1), Green) > 700, "the potential on the zero line");
+        QVERIFY2(count(v, QRect(56, yE0, 729, 1), Gray) > 600, "the level line of state 0");
+        QCOMPARE(drawn(v), QList<int>{0});
+        QCOMPARE(count(v, level1, Gray), 0);
         ed->setText("5"); // beyond the last index: selects it, and the entry follows
-        QVERIFY(v.selectedIndex() == 1 && ed->text() == "1" && drawn(v) == QList<int>{1});
+        QCOMPARE(v.selectedIndex(), 1);
+        QCOMPARE(ed->text(), QString("1"));
+        QCOMPARE(drawn(v), QList<int>{1});
         ed->setText(QString());
-        QVERIFY(v.selectedIndex() == 0 && ed->text() == "0");
+        QCOMPARE(v.selectedIndex(), 0);
+        QCOMPARE(ed->text(), QString("0"));
         v.findChild<QPushButton *>("d")->click(); // "Display Eigenwerte": dotted lines at every level
-        QVERIFY(v.levelsShown() && count(v, level1, Gray) > 100 && count(v, level1, Gray) < 600);
+        QVERIFY(v.levelsShown());
+        QVERIFY2(count(v, level1, Gray) > 100, "dotted, not missing");
+        QVERIFY2(count(v, level1, Gray) < 600, "dotted, not solid");
         v.findChild<QPushButton *>("d")->click();
         emit v.findChild<QComboBox *>()->activated(1); // "3" with two eigenvalues draws two, without their labels
-        QVERIFY(!v.isSingleMode() && !v.levelsShown() && drawn(v) == QList<int>({0, 1}));
+        QVERIFY(!v.isSingleMode());
+        QVERIFY(!v.levelsShown());
+        QCOMPARE(drawn(v), QList<int>({0, 1}));
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}}));
     }
 
     void otherPotentials()
     {
         std::vector<double> surface(1024, -0.05); // all below 0: no zero line, no "0"
-        SchEFView low(surface.data());
+        SchEFView low(surface.data(), nullptr, EigenSolver::Trace());
         QVERIFY(margin(low, {{"-471.31", {2, 58}}, {"-527.19", {2, 582}}, {"-499.81", {2, 328}}}));
         surface.assign(1024, 0.0);
         surface[10] = qQNaN(); // no eigenvalue: frame and potential only, whatever the controls say
-        SchEFView none(surface.data());
+        SchEFView none(surface.data(), nullptr, EigenSolver::Trace());
         emit none.findChild<QComboBox *>()->activated(4);
         none.findChild<QLineEdit *>()->setText("3");
-        QVERIFY(none.eigenTotal() == 0 && count(none, QRect(55, 55, 731, 531), Green) > 700 && count(none, QRect(784, 300, 1, 1), White));
+        QCOMPARE(none.eigenTotal(), 0);
+        QVERIFY2(count(none, QRect(55, 55, 731, 531), Green) > 700, "the potential");
+        QVERIFY2(count(none, QRect(784, 300, 1, 1), White), "the frame");
     }
 
     void countChoiceDrawsThatManyCurves()
@@ -95,7 +114,7 @@ private slots:
         std::vector<double> surface(1024, 0.0);
         std::fill(surface.begin(), surface.begin() + 10, 0.005);
         std::fill(surface.end() - 10, surface.end(), 0.005);
-        SchEFView v(surface.data());
+        SchEFView v(surface.data(), nullptr, EigenSolver::Trace());
         v.show();
         const int all = v.eigenTotal();
         QVERIFY2(all > 10, qPrintable(QString::number(all)));
@@ -103,7 +122,8 @@ private slots:
             QTest::keyClick(v.findChild<QComboBox *>(), key);
             QList<int> want(n);
             std::iota(want.begin(), want.end(), 0);
-            QVERIFY2(drawn(v) == want && screenCurrent(&v, Plot), qPrintable(QString("%1 of %2 curves").arg(drawn(v).size()).arg(n)));
+            QCOMPARE(drawn(v), want);
+            QVERIFY2(screenCurrent(&v, Plot), qPrintable(QString("%1 curves on the screen").arg(n)));
         }
     }
 };

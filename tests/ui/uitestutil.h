@@ -66,4 +66,55 @@ inline bool screenCurrent(QWidget *w, QRect area = QRect())
     return screen.convertToFormat(QImage::Format_RGB32) == w->grab().toImage().copy(area).convertToFormat(QImage::Format_RGB32);
 }
 
+// ---- the scattering window's reports -----------------------------------------------------------
+
+#include "ui/scattering/scatterreporter.h"
+
+#include <QDialog>
+#include <QLabel>
+
+// Stands in for the scattering window's dialogs: records what they would show, lets each sweep
+// run to its end or cancels it at a fixed progress report, and never waits for anything.
+struct ScatterRecorder : ScatterReporter
+{
+    QStringList said;          // "caption: text" of every message box and of the help
+    int cancelAtReport = 0;    // the sweep's progress report at which the user cancels; 0: never
+    QList<double> shares;      // the progress reports of the last sweep
+    bool helpUnwrapped = false; // the help's lines stood as given, all in sight
+
+    void error(QWidget *, const QString &caption, const QString &text) override { said << caption + ": " + text; }
+    void help(QDialog &dialog) override
+    {
+        const QLabel *text = dialog.findChild<QLabel *>("helpText");
+        said << dialog.windowTitle() + ": " + (text ? text->text() : QString());
+        dialog.show(); // laid out as it would be shown, without waiting for a click
+        helpUnwrapped = text && !text->wordWrap() && text->size().expandedTo(text->sizeHint()) == text->size();
+        dialog.hide();
+    }
+    std::unique_ptr<SweepProgress> sweepStarted(QWidget *) override
+    {
+        struct Progress : SweepProgress
+        {
+            ScatterRecorder &r;
+            explicit Progress(ScatterRecorder &r) : r(r) {}
+            bool advance(double share) override
+            {
+                r.shares << share;
+                return r.cancelAtReport == 0 || r.shares.size() < r.cancelAtReport;
+            }
+        };
+        shares.clear();
+        return std::make_unique<Progress>(*this);
+    }
+};
+
+// Puts a recorder into the scattering window `w` (which owns it) and returns it.
+template <class ScatteringWindow> ScatterRecorder &recordReports(ScatteringWindow &w)
+{
+    auto recorder = std::make_unique<ScatterRecorder>();
+    ScatterRecorder &r = *recorder;
+    w.setReporter(std::move(recorder));
+    return r;
+}
+
 #endif

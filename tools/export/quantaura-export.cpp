@@ -5,22 +5,22 @@
 #include "ui/scattering/plot.h"
 #include "ui/app/potentialfile.h"
 #include "ui/eigen/schefview.h"
+#include "ui/scattering/scatterreporter.h"
 #include "ui/scattering/window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QComboBox>
 #include <QImage>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
 
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <locale>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -78,24 +78,22 @@ bool savePicture(const QImage &image, const QString &path)
     return false;
 }
 
-// What a window would say in a message box goes to standard error instead, and the box is
-// answered at once, so that nothing ever waits for a click.
-void answerBoxes()
+// What the scattering window would say in a message box goes to standard error instead, so that
+// nothing ever waits for a click; there is no help to show and no progress dialog.
+class ToStandardError : public ScatterReporter
 {
-    auto *timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, [] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            complain(box->text().trimmed().replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
-            box->done(QMessageBox::Ok);
-        }
-    });
-    timer->start(0);
-}
+public:
+    void error(QWidget *, const QString &, const QString &text) override
+    {
+        complain(QString(text).trimmed().replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
+    }
+    void help(QDialog &) override {}
+    std::unique_ptr<SweepProgress> sweepStarted(QWidget *) override { return nullptr; }
+};
 
 int eigen(const std::array<double, GridPoints> &pot, bool functions, const QString &png, std::string &out)
 {
-    std::ostream noTrace(nullptr); // standard output carries the CSV only
-    SchEFView view(pot.data(), nullptr, noTrace);
+    SchEFView view(pot.data(), nullptr, EigenSolver::Trace()); // standard output carries the CSV only
     const int n = view.eigenTotal();
     if (!functions) {
         out = std::string("n,E ") + EigenUnit + '\n';
@@ -133,6 +131,7 @@ int scattering(const std::array<double, GridPoints> &pot, double width, int fact
                std::string &out)
 {
     Window window;
+    window.setReporter(std::make_unique<ToStandardError>());
     if (window.setPotential(pot.data(), GridPoints))
         return 1; // refused; the window's reason is on standard error
     // Through the window's own sliders, exactly as a user sets them.
@@ -250,7 +249,6 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    answerBoxes();
     std::string out;
     const QString png = parser.value(pngOption);
     const int status = scatter ? scattering(pot, width, factor, png, out)

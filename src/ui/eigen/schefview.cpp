@@ -37,7 +37,12 @@ int toPixel(double x)
 
 } // namespace
 
-SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &trace) : QWidget(parent)
+SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &trace)
+    : SchEFView(surfacePot, parent, EigenSolver::traceLines(trace))
+{
+}
+
+SchEFView::SchEFView(const double *surfacePot, QWidget *parent, const EigenSolver::Trace &trace) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Schrödinger Eigenfunktionen"));
     setAutoFillBackground(true);
@@ -95,15 +100,15 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &tr
     selected = 0;
 
     solver = std::make_unique<EigenSolver>(pot.data(), trace);
-    eigenCount = solver->getEigenCount();
+    const EigenSolver::BoundStates &states = solver->boundStates();
+    eigenCount = int(states.energies.size());
     slider->setRange(0, eigenCount - 1);
 
-    eigenValues.assign(eigenCount, 0.0);
+    eigenValues = states.energies;
     curves.assign(static_cast<std::size_t>(eigenCount) * GridPoints, 0.0);
     for (int k = 0; k < eigenCount; ++k) {
-        double e = 0.0;
-        const std::vector<double> psi = solver->getEigenFunction(k, &e);
-        eigenValues[k] = e;
+        const double e = eigenValues[k];
+        const std::vector<double> psi = states.eigenFunction(k);
         double *curve = &curves[static_cast<std::size_t>(k) * GridPoints];
         for (int j = 0; j < GridPoints; ++j)
             curve[j] = e + psi[j];
@@ -133,7 +138,7 @@ double SchEFView::eigenValueAt(int k) const
 
 std::vector<double> SchEFView::eigenFunctionAt(int k) const
 {
-    std::vector<double> psi = solver->getEigenFunction(k, nullptr);
+    std::vector<double> psi = solver->boundStates().eigenFunction(k);
     psi.resize(GridPoints); // without the wall entry
     return psi;
 }

@@ -2,6 +2,8 @@
 #ifndef QUANTAURA_SCHEFVIEW_H
 #define QUANTAURA_SCHEFVIEW_H
 
+#include "physics/eigensolver.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -9,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-class EigenSolver;
 class QComboBox;
 class QLineEdit;
 class QPainter;
@@ -24,7 +25,9 @@ class SchEFView : public QWidget
 {
     Q_OBJECT
 public:
-    // The search writes its trace lines to `trace`.
+    // The search reports each eigenvalue to `trace` (an empty one: nowhere).
+    SchEFView(const double *surfacePot, QWidget *parent, const EigenSolver::Trace &trace);
+    // ... or writes it as a line "EW=<value> det=<value>" to `trace`.
     explicit SchEFView(const double *surfacePot, QWidget *parent = nullptr, std::ostream &trace = std::cout);
     ~SchEFView() override;
 

@@ -3,6 +3,7 @@
 
 #include "ui/widgets/controlhelp.h"
 #include "ui/scattering/plot.h"
+#include "physics/scattersetup.h"
 #include "physics/scattersolver.h"
 #include "physics/scattersweep.h"
 
@@ -11,9 +12,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -26,7 +25,7 @@ namespace {
 
 const char *const SevereError = "Es ist ein schwerwiegender Anwendungsfehler aufgetreten!\n";
 
-// Truncation toward zero that cannot overflow int, whatever the potential's values.
+// Pixel positions by truncation toward zero that cannot overflow int, whatever the potential's values.
 int truncated(double v)
 {
     if (std::isnan(v))
@@ -79,7 +78,8 @@ void ensureTravel(QSlider *slider, int travel)
 } // namespace
 
 Window::Window(QWidget *parent)
-    : QWidget(parent), scaledPot(sampleCount, 0.0), rawPot(sampleCount, 0.0)
+    : QWidget(parent), reporter(std::make_unique<ScatterReporter>()), scaledPot(sampleCount, 0.0),
+      rawPot(sampleCount, 0.0)
 {
     setWindowTitle("Streuung einer ebenen Welle");
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent fills the whole window black first
@@ -162,31 +162,14 @@ Window::~Window() = default;
 
 bool Window::setPotential(const double *samples, int count)
 {
-    zeroPotential = true;
-    const int n = samples ? std::clamp(count, 0, sampleCount) : 0;
-    const int m = int((sampleCount - n) * 0.5);
-    // A sample that is not a finite number (or overflows when scaled) counts as 0.
-    auto finite = [](double v) { return std::isfinite(v) ? v : 0.0; };
-    // The margins continue the end samples at the interior's scale, so that the potential ends
-    // where the drawing ends and not in an artificial step.
-    const double first = n > 0 ? finite(samples[0] * 1000.0) : 0.0;
-    const double last = n > 0 ? finite(samples[n - 1] * 1000.0) : 0.0;
-    for (int j = 0; j < m; ++j)
-        rawPot[j] = first;
-    for (int j = m; j < m + n; ++j) {
-        rawPot[j] = finite(samples[j - m] * 1000.0);
-        if (rawPot[j] != 0.0)
-            zeroPotential = false;
-    }
-    for (int j = m + n; j < sampleCount; ++j)
-        rawPot[j] = last;
-
+    const ScatterSetup setup = ScatterSetup::prepare(samples, count);
+    rawPot = setup.raw;
+    zeroPotential = setup.refused;
     if (zeroPotential) {
-        QMessageBox::critical(this, "Error",
-                              QString(SevereError) + "\n" +
-                                  "Sie müssen schon ein von Null verschiedenes Potential angeben.\n");
+        reporter->error(this, "Error",
+                        QString(SevereError) + "\n" + "Sie müssen schon ein von Null verschiedenes Potential angeben.\n");
     } else {
-        prepareCalculation();
+        prepareCalculation(setup);
     }
     for (QWidget *w : {static_cast<QWidget *>(calcButton), static_cast<QWidget *>(widthSlider),
                        static_cast<QWidget *>(scaleSlider), static_cast<QWidget *>(energySlider)})
@@ -194,50 +177,19 @@ bool Window::setPotential(const double *samples, int count)
     return zeroPotential;
 }
 
-void Window::prepareCalculation()
+void Window::prepareCalculation(const ScatterSetup &setup)
 {
-    vMax = -1e10;
-    vMin = 1e10;
-    for (double v : rawPot) {
-        if (v > vMax)
-            vMax = v;
-        if (v < vMin)
-            vMin = v;
-    }
-    double scaleSetting;
-    if (vMax > 0) {
-        vRef = vMax;
-        energyMax = 2 * vMax;
-        eLow = 2 * vMin;
-        scaleSetting = (1000.0 / energyMax) * vMax;
-    } else {
-        vRef = energyMax = std::fabs(vMax - vMin);
-        // All samples equal (only possible when the grid is filled without margins): the level
-        // itself is the unit, so nothing divides by zero.
-        if (vRef == 0.0)
-            vRef = energyMax = std::fabs(vMin);
-        eLow = 2 * vMin;
-        scaleSetting = (1000.0 / energyMax) * energyMax;
-    }
-    const int scaleTarget = truncated(scaleSetting);
-    if (scaleSlider->value() == std::clamp(scaleTarget, scaleSlider->minimum(), scaleSlider->maximum()))
+    vMax = setup.vMax;
+    vMin = setup.vMin;
+    vRef = setup.vRef;
+    energyMax = setup.eMax;
+    eLow = setup.eLow;
+    if (scaleSlider->value() == std::clamp(setup.scaleValue, scaleSlider->minimum(), scaleSlider->maximum()))
         changePSkala(scaleSlider->value()); // no signal when the value stays: refresh all the same
     else
-        scaleSlider->setValue(scaleTarget);
-
-    // Integrate exactly over the stretch where the samples change.
-    int right = sampleCount - 1;
-    while (right > 0 && rawPot[right] == rawPot[right - 1])
-        --right;
-    int left = 0;
-    while (left < sampleCount - 1 && rawPot[left] == rawPot[left + 1])
-        ++left;
-    if (left >= right) { // a flat grid: integrate across all of it
-        left = 0;
-        right = sampleCount - 1;
-    }
-    leftEdgeIndex = left;
-    rightEdgeIndex = right;
+        scaleSlider->setValue(setup.scaleValue);
+    leftEdgeIndex = setup.leftEdge;
+    rightEdgeIndex = setup.rightEdge;
 
     delete plotWindow; // a second potential replaces the plot instead of opening another
     plotWindow = new Plot(this, "Moril2", energyForPlot(energyMax));
@@ -245,17 +197,22 @@ void Window::prepareCalculation()
     scaledPot = rawPot;
 }
 
+void Window::setReporter(std::unique_ptr<ScatterReporter> r)
+{
+    reporter = r ? std::move(r) : std::make_unique<ScatterReporter>();
+}
+
 // ---- slots ------------------------------------------------------------------------------------
 
 void Window::changePWidth(int v)
 {
-    widthFactor = v * 0.00001;
+    widthFactor = ScatterSetup::widthFactor(v);
     widthValue->setText(QString::number(widthFactor, 'f', 5));
 }
 
 void Window::changePSkala(int v)
 {
-    potScale = energyMax * v * 0.001 / vRef;
+    potScale = ScatterSetup::potentialScale(energyMax, v, vRef);
     for (int i = 0; i < sampleCount; ++i)
         scaledPot[i] = rawPot[i] * potScale;
     scaleValue->setText(QString::number(potScale, 'g', 6));
@@ -264,13 +221,10 @@ void Window::changePSkala(int v)
 
 void Window::changeMaxEnergy(int v)
 {
-    const double f = 10 - v;
-    // Without a positive sample f * vMax would not be positive: the slider then scales the
-    // initial range vRef (set at f = 2) instead.
-    const bool positive = vMax > 0.0;
-    energyMax = positive ? f * vMax : f * 0.5 * vRef;
-    eLow = f * vMin;
-    energyValue->setText(QString::number(positive ? energyMax / vMax : f, 'g', 6) + "*Vmax");
+    const ScatterSetup::EnergyRange range = ScatterSetup::energyRange(v, vMax, vMin, vRef);
+    energyMax = range.eMax;
+    eLow = range.eLow;
+    energyValue->setText(QString::number(range.factor, 'g', 6) + "*Vmax");
     if (plotWindow)
         plotWindow->setMaxEnergy(energyMax);
     update(); // the vertical drawing scale depends on the energy range
@@ -282,13 +236,8 @@ void Window::streurechnung()
     if (zeroPotential || !solver || !plotWindow)
         return;
     // Short waves (a large width factor over a wide potential) can make a sweep take seconds:
-    // then a modal progress dialog appears, the plot fills as the points come, and the sweep
-    // can be cancelled. Short sweeps finish before the dialog would show.
-    QProgressDialog progress("Die Streukoeffizienten werden berechnet ...", "Abbrechen", 0, 1000, this);
-    progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(400);
-    progress.setValue(0);
+    // then the user sees its progress and can cancel it.
+    const std::unique_ptr<SweepProgress> progress = reporter->sweepStarted(this);
     ScatterSweep::Hooks hooks;
     // The sweep reports only its first flagged energy, so the box appears once per sweep.
     hooks.firstOverflow = [this] {
@@ -296,15 +245,12 @@ void Window::streurechnung()
         showTooWideError();
     };
     hooks.firstUnresolved = [this] {
-        QMessageBox::critical(this, "Error",
-                              QString(SevereError) + "\n" +
-                                  "Bei dieser Potentialbreite ist die Welle für eine genaue Rechnung zu kurz.\n" +
-                                  "Die betroffenen Energien bleiben ohne Punkt.\n");
+        reporter->error(this, "Error",
+                        QString(SevereError) + "\n" +
+                            "Bei dieser Potentialbreite ist die Welle für eine genaue Rechnung zu kurz.\n" +
+                            "Die betroffenen Energien bleiben ohne Punkt.\n");
     };
-    hooks.progress = [&progress](double share) {
-        progress.setValue(int(share * 1000.0));
-        return !progress.wasCanceled();
-    };
+    hooks.progress = [&progress](double share) { return !progress || progress->advance(share); };
     sweep(*plotWindow, hooks);
 }
 
@@ -318,8 +264,7 @@ ScatterSweep::Result Window::sweep(ScatterSink &sink, const ScatterSweep::Hooks 
 
 void Window::showTooWideError()
 {
-    QMessageBox::critical(this, "Error",
-                          QString(SevereError) + "\n" + "Das Potential ist zu breit um durchtunnelt zu werden.\n");
+    reporter->error(this, "Error", QString(SevereError) + "\n" + "Das Potential ist zu breit um durchtunnelt zu werden.\n");
 }
 
 void Window::info()
@@ -354,7 +299,7 @@ void Window::info()
     grid->addWidget(label, 0, 1);
     grid->addWidget(buttons, 1, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
-    box.exec();
+    reporter->help(box);
 }
 
 // ---- drawing ----------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "physics/scattersweep.h"
+#include "ui/scattering/scatterreporter.h"
 
 #include <functional>
 #include <memory>
@@ -20,10 +21,12 @@ class QPushButton;
 class QSlider;
 class QVBoxLayout;
 class ScatterSolver;
+struct ScatterSetup;
 
 // The scattering window: a scaled copy of the potential on a 1200-sample grid, drawn over
 // "Ort x", with sliders for the width factor, the drawing scale and the maximum energy.
-// "Calc" sweeps the energies and feeds R(E) and T(E) into the plot window it owns.
+// "Calc" sweeps the energies and feeds R(E) and T(E) into the plot window it owns. The numbers come
+// from ScatterSetup; what the window says outside its drawing goes through its ScatterReporter.
 class Window : public QWidget
 {
     Q_OBJECT
@@ -51,6 +54,9 @@ public:
     // Nothing without an accepted potential.
     ScatterSweep::Result sweep(ScatterSink &sink, const ScatterSweep::Hooks &hooks = {});
 
+    // Replaces the message boxes, the help dialog and the progress dialog (null: the dialogs again).
+    void setReporter(std::unique_ptr<ScatterReporter> r);
+
 protected slots:
     void info();
     void changePWidth(int v);
@@ -64,7 +70,7 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    void prepareCalculation();
+    void prepareCalculation(const ScatterSetup &setup);
     void refreshGeometry();
     void drawAxes(QPainter &p);
     void drawPotential(QPainter &p);
@@ -85,6 +91,7 @@ private:
     QLabel *scaleValue;
     QLabel *energyLabel;
     QLabel *energyValue;
+    std::unique_ptr<ScatterReporter> reporter;
     std::unique_ptr<ScatterSolver> solver;
     Plot *plotWindow = nullptr; // a child window, deleted with this one
     const int sampleCount = 1200;
