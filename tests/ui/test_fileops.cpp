@@ -138,7 +138,7 @@ private slots:
             QVERIFY(r.pot == pot && r.status == "vorher");
         }
         QVERIFY(huge.remove());
-        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen, CannotOpen}));
+        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen, "Quantaura: " + PotentialFile::tooLargeMessage() + " [OK]"}));
     }
 
     void saveAsksAndWarnsAndKeepsTheTarget()

@@ -322,6 +322,9 @@ void SchMainWindow::load(const QString &name)
     case PotentialFile::ReadStatus::BadFormat:
         QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("Could not open file !"));
         break;
+    case PotentialFile::ReadStatus::TooLarge:
+        QMessageBox::warning(this, QStringLiteral("Quantaura"), PotentialFile::tooLargeMessage());
+        break;
     }
 }
 
@@ -330,7 +333,7 @@ void SchMainWindow::save()
     const QString name = askSaveName(this, QString(), QStringLiteral("newPotential.pot"), fileFilter);
     if (name.isEmpty())
         return;
-    if (QFileInfo::exists(name)) {
+    if (PotentialFile::nameTaken(name)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Quantaura"),
                         QStringLiteral("File already exists !\nOverwrite ?"), QMessageBox::NoButton, this);
         QPushButton *ok = box.addButton(QStringLiteral("Ok"), QMessageBox::AcceptRole);
