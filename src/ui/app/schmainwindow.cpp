@@ -375,12 +375,20 @@ void SchMainWindow::closeEvent(QCloseEvent *e)
 {
     if (potentialModified()) {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Quantaura"),
-                        QStringLiteral("Das Potential wurde geändert. Trotzdem beenden?"), QMessageBox::Yes | QMessageBox::No,
-                        this);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
-        box.setDefaultButton(QMessageBox::No);
-        if (box.exec() != QMessageBox::Yes) {
+                        QStringLiteral("Das Potential wurde geändert. Vor dem Beenden speichern?"),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        box.button(QMessageBox::Save)->setText(QStringLiteral("&Speichern"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("&Verwerfen"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Abbrechen"));
+        // A stray Return or Escape keeps the program and the potential.
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Save)
+            save();
+        // After "Speichern" only when the save went through: a cancelled dialog or a failed write keep it.
+        const bool quit = answer == QMessageBox::Discard || (answer == QMessageBox::Save && !potentialModified());
+        if (!quit) {
             e->ignore();
             return;
         }
