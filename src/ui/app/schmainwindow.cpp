@@ -4,6 +4,7 @@
 #include "ui/widgets/controlhelp.h"
 #include "ui/widgets/editableslider.h"
 #include "ui/app/examples.h"
+#include "ui/app/handbookwindow.h"
 #include "ui/app/potentialfile.h"
 #include "ui/evolution/schdrawingsurface.h"
 
@@ -82,6 +83,7 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     QAction *undo = edit->addAction(QStringLiteral("&Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     QAction *redo = edit->addAction(QStringLiteral("&Wiederherstellen"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     QMenu *help = new QMenu(QStringLiteral("&Help"), this);
+    help->addAction(QStringLiteral("&Handbuch"), QKeySequence(Qt::Key_F1), this, [this] { HandbookWindow::showFor(this); });
     help->addAction(QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_H), this, &SchMainWindow::about);
     help->addAction(QStringLiteral("About &Qt"), this, &SchMainWindow::aboutQt);
     help->addSeparator();
