@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # An install into an empty prefix holds exactly the program and its export tool, the examples, the
-# menu entry, the metadata, the icons and the licence; these fit together and pass their validators
-# (no errors, no warnings; desktop-file-validate's hints are allowed, as the categories deliberately
-# name both Education and Science). cpack's Debian package holds the same files under /usr and
+# handbook with its pictures, the menu entry, the metadata, the icons and the licence; these fit
+# together and pass their validators (no errors, no warnings; desktop-file-validate's hints are
+# allowed, as the categories deliberately name both Education and Science). cpack's Debian package holds the same files under /usr and
 # depends on Qt's run-time libraries, never on a -dev package. On a machine without any package,
 # ./run.sh would install what building and running need, ./test.sh the test tooling as well.
 set -euo pipefail
@@ -30,6 +30,9 @@ expected=(bin/quantaura bin/quantaura-export share/applications/$id.desktop shar
           share/icons/hicolor/scalable/apps/$id.svg share/doc/quantaura/LICENSE share/doc/quantaura/copyright)
 for s in "${sizes[@]}"; do expected+=(share/icons/hicolor/${s}x${s}/apps/$id.png); done
 for f in "$SOURCE_DIR"/examples/*.pot; do expected+=(share/quantaura/examples/$(basename "$f")); done
+for f in handbuch.md handbuch-{erste-schritte,farbkreis,eigenfunktionen,gitter,streuung}.png; do
+  expected+=(share/quantaura/handbuch/$f)
+done
 diff -u <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) \
   || fail "installed files differ from the expected ones (- expected, + installed)"
 
@@ -39,6 +42,9 @@ for p in quantaura quantaura-export; do
 done
 "$prefix/bin/quantaura-export" eigen "$prefix/share/quantaura/examples/oszillator.pot" | grep -q '^0,' \
   || fail "the installed quantaura-export does not read the installed oscillator"
+# Every picture the installed handbook shows lies beside it (and nothing else does).
+diff <(grep -o '](handbuch-[^)]*\.png)' "$prefix/share/quantaura/handbuch/handbuch.md" | sed 's/^](//; s/)$//' | sort -u) \
+     <(cd "$prefix/share/quantaura/handbuch" && ls *.png) || fail "the installed handbook's pictures differ from those it shows"
 for s in "${sizes[@]}"; do
   png=$prefix/share/icons/hicolor/${s}x${s}/apps/$id.png
   file -b "$png" | grep -q "^PNG image data, $s x $s," || fail "$png is not a $s x $s PNG: $(file -b "$png")"

@@ -149,7 +149,7 @@ private slots:
             QCOMPARE(r.status, QString("vorher"));
         }
         QVERIFY(huge.remove());
-        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen, CannotOpen}));
+        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen, "Quantaura: " + PotentialFile::tooLargeMessage() + " [OK]"}));
     }
 
     void saveAsksAndWarnsAndKeepsTheTarget()

@@ -280,13 +280,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&changed));
         changed.drawingSurface()->setPot(std::vector<double>(GridPoints, 0.01).data());
         QString box;
-        answerNextBox(box, Qt::Key_Return); // the default is "Nein": the program goes on
+        answerNextBox(box, Qt::Key_Return); // the default is "Abbrechen": the program goes on
         QVERIFY(!changed.close());
         QVERIFY(changed.isVisible());
-        QCOMPARE(box, QString::fromUtf8("Quantaura: Das Potential wurde geändert. Trotzdem beenden?"));
+        QCOMPARE(box, QString::fromUtf8("Quantaura: Das Potential wurde geändert. Vor dem Beenden speichern?"));
         QVERIFY(loopEndsAfter([&] {
-            onNextModal([](QWidget *box) { qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click(); });
-            action(changed, "E&xit")->trigger(); // "Ja"
+            onNextModal([](QWidget *box) { qobject_cast<QMessageBox *>(box)->button(QMessageBox::Discard)->click(); });
+            action(changed, "E&xit")->trigger(); // "Verwerfen"
         }));
         SchMainWindow w2;
         QWidget other; // another top-level window stays open: closing the main window still ends it

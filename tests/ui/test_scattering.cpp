@@ -180,8 +180,8 @@ private slots:
             {{100, 600, 1700, 400}, {500, 500}, {}, {100, 90}},      // above it
             {main, {900, 525}, {main}, {1020, 555}},                 // no room: low and right, clear of the controls
             {scattering, {500, 500}, {main, scattering}, {1420, 0}}, // a free corner of the screen
-            // 1600 x 1000, main window top left: the scattering window low right, its plot on the
-            // main window's drawing area rather than on the scattering window or any controls
+            // 1600 x 1000, main window top left: the scattering window low right, its plot (with no
+            // working area to keep clear) on the main window rather than on any window's controls
             {{0, 0, 707, 590}, {905, 525}, {{0, 0, 707, 590}}, {695, 475}, {0, 0, 1600, 1000}},
             {{695, 475, 905, 525}, {510, 525}, {{0, 0, 707, 590}, {695, 475, 905, 525}}, {175, 475}, {0, 0, 1600, 1000}},
         };

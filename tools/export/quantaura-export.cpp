@@ -247,6 +247,9 @@ int main(int argc, char **argv)
     case PotentialFile::ReadStatus::BadFormat:
         complain(QStringLiteral("%1: keine Potentialdatei (die zweite Zeile muss 1024 lauten).").arg(file));
         return 1;
+    case PotentialFile::ReadStatus::TooLarge:
+        complain(QStringLiteral("%1: %2").arg(file, PotentialFile::tooLargeMessage()));
+        return 1;
     }
 
     std::string out;

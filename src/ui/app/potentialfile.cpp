@@ -14,11 +14,12 @@
 
 namespace {
 
-// No valid line comes anywhere near this; longer lines count as not a number.
-constexpr qint64 MaxLine = 4096;
+// No valid line comes anywhere near this; a line longer than this (its "\n" or "\r\n" not
+// counted) is not a number.
+constexpr qint64 MaxLine = PotentialFile::MaxLineBytes;
 // A potential file is about 15 KB. Reading stops here, so that a huge file without line ends
 // is refused at once instead of being scanned to its end.
-constexpr qint64 MaxRead = qint64(16) << 20;
+constexpr qint64 MaxRead = PotentialFile::MaxReadBytes;
 
 enum class Line { Ok, TooLong, End, TooMuch };
 
@@ -38,8 +39,10 @@ public:
             return Line::End; // a read error ends the file like its end
         line = QByteArray(buffer.data(), qsizetype(n));
         consumed += n;
-        const bool tooLong = !line.endsWith('\n') && !in.atEnd();
-        if (tooLong)
+        // The buffer holds a line of MaxLine bytes with its "\r\n"; without a "\n" in it, the
+        // line goes on and is longer than that.
+        const bool cut = !line.endsWith('\n') && !in.atEnd();
+        if (cut)
             skipRest();
         if (consumed > MaxRead)
             return Line::TooMuch;
@@ -47,7 +50,7 @@ public:
             line.chop(1);
         if (line.endsWith('\r'))
             line.chop(1);
-        return tooLong ? Line::TooLong : Line::Ok;
+        return cut || line.size() > MaxLine ? Line::TooLong : Line::Ok;
     }
 
 private:
@@ -69,7 +72,7 @@ private:
 
     QIODevice &in;
     qint64 consumed = 0;
-    std::array<char, MaxLine + 1> buffer; // a line and the terminating 0 that readLine adds
+    std::array<char, MaxLine + 3> buffer; // a line, its "\r\n" and the terminating 0 that readLine adds
 };
 
 // A decimal numeral as QString::toDouble reads it, digits and exponent of any length:
@@ -173,6 +176,14 @@ QString PotentialFile::ReadNotes::message() const
     return parts.join(QStringLiteral("; "));
 }
 
+QString PotentialFile::tooLargeMessage()
+{
+    return QStringLiteral("Die Datei ist zu groß für eine Potentialdatei: Ihre ersten %1 Zeilen sind zusammen "
+                          "länger als %2 MiB (eine Potentialdatei hat etwa 15 KB).")
+        .arg(GridPoints + 2)
+        .arg(MaxReadBytes >> 20);
+}
+
 double PotentialFile::inRange(double v)
 {
     if (std::isnan(v))
@@ -201,9 +212,14 @@ PotentialFile::ReadStatus PotentialFile::read(QIODevice &in, double *out1024, Re
     LineReader lines(in);
     QByteArray line;
     const Line header = lines.next(line); // any text
-    if (header == Line::End || header == Line::TooMuch)
+    if (header == Line::TooMuch)
+        return ReadStatus::TooLarge;
+    if (header == Line::End)
         return ReadStatus::BadFormat;
-    if (lines.next(line) != Line::Ok)
+    const Line countLine = lines.next(line);
+    if (countLine == Line::TooMuch)
+        return ReadStatus::TooLarge;
+    if (countLine != Line::Ok)
         return ReadStatus::BadFormat;
     bool ok = false;
     const int count = QString::fromUtf8(line).toInt(&ok, 10);
@@ -217,7 +233,7 @@ PotentialFile::ReadStatus PotentialFile::read(QIODevice &in, double *out1024, Re
         if (l == Line::End)
             break;
         if (l == Line::TooMuch)
-            return ReadStatus::BadFormat;
+            return ReadStatus::TooLarge;
         if (l == Line::TooLong)
             ++found.notNumbers;
         else
@@ -228,6 +244,14 @@ PotentialFile::ReadStatus PotentialFile::read(QIODevice &in, double *out1024, Re
     if (notes)
         *notes = found;
     return ReadStatus::Ok;
+}
+
+bool PotentialFile::nameTaken(const QString &path)
+{
+    // exists() follows links and says no for one that leads nowhere; isSymLink() looks at the
+    // name itself.
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 QByteArray PotentialFile::text(const double *pot1024)

@@ -19,7 +19,14 @@ public:
     static constexpr double MaxSample = 1e6;
     static constexpr double MinSample = 1e-100;
 
-    enum class ReadStatus { Ok, NotFound, CannotOpen, BadFormat };
+    // A sample line longer than this many bytes (its line end not counted) is not a number.
+    static constexpr qint64 MaxLineBytes = 4096;
+    // The first 1026 lines (header, count, samples) may take this many bytes together.
+    static constexpr qint64 MaxReadBytes = qint64(16) << 20;
+
+    // BadFormat: no count line, or a count other than 1024. TooLarge: the first 1026 lines run
+    // past MaxReadBytes.
+    enum class ReadStatus { Ok, NotFound, CannotOpen, BadFormat, TooLarge };
 
     // What the reader changed while loading.
     struct ReadNotes
@@ -34,11 +41,18 @@ public:
 
     // Reads a potential of 1024 samples. The header line is ignored, the count line must be
     // exactly 1024, missing samples and non-numbers (also NaN) are 0, samples are brought into
-    // the range above, extra lines are ignored. A line longer than 4 KiB is not a number, and a
-    // file whose first 1026 lines run past 16 MiB is refused (BadFormat). out1024 and notes are
-    // written only when the result is Ok.
+    // the range above, extra lines are ignored. A line longer than MaxLineBytes is not a number,
+    // and a file whose first 1026 lines run past MaxReadBytes is refused (TooLarge). out1024 and
+    // notes are written only when the result is Ok.
     static ReadStatus read(const QString &path, double *out1024, ReadNotes *notes = nullptr);
     static ReadStatus read(QIODevice &in, double *out1024, ReadNotes *notes = nullptr);
+
+    // What the user is told about a TooLarge file, German.
+    static QString tooLargeMessage();
+
+    // A name under which saving would replace something: a file, folder or other node, or a
+    // link of any kind, also one that leads nowhere or in a circle.
+    static bool nameTaken(const QString &path);
 
     // `v` brought into the sample range; NaN gives 0.
     static double inRange(double v);

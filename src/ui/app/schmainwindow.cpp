@@ -5,6 +5,7 @@
 #include "ui/widgets/controlhelp.h"
 #include "ui/widgets/editableslider.h"
 #include "ui/app/examples.h"
+#include "ui/app/handbookwindow.h"
 #include "ui/app/potentialfile.h"
 #include "ui/app/sidewindows.h"
 #include "ui/evolution/potentialmodel.h"
@@ -85,6 +86,7 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     QAction *undo = edit->addAction(QStringLiteral("&Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     QAction *redo = edit->addAction(QStringLiteral("&Wiederherstellen"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     QMenu *help = new QMenu(QStringLiteral("&Help"), this);
+    help->addAction(QStringLiteral("&Handbuch"), QKeySequence(Qt::Key_F1), this, [this] { HandbookWindow::showFor(this); });
     help->addAction(QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_H), this, &SchMainWindow::about);
     help->addAction(QStringLiteral("About &Qt"), this, &SchMainWindow::aboutQt);
     help->addSeparator();
@@ -331,6 +333,9 @@ void SchMainWindow::load(const QString &name)
     case PotentialFile::ReadStatus::BadFormat:
         QMessageBox::warning(this, QStringLiteral("Quantaura"), QStringLiteral("Could not open file !"));
         break;
+    case PotentialFile::ReadStatus::TooLarge:
+        QMessageBox::warning(this, QStringLiteral("Quantaura"), PotentialFile::tooLargeMessage());
+        break;
     }
 }
 
@@ -339,7 +344,7 @@ void SchMainWindow::save()
     const QString name = askSaveName(this, QString(), QStringLiteral("newPotential.pot"), fileFilter);
     if (name.isEmpty())
         return;
-    if (QFileInfo::exists(name)) {
+    if (PotentialFile::nameTaken(name)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Quantaura"),
                         QStringLiteral("File already exists !\nOverwrite ?"), QMessageBox::NoButton, this);
         QPushButton *ok = box.addButton(QStringLiteral("Ok"), QMessageBox::AcceptRole);
@@ -381,12 +386,20 @@ void SchMainWindow::closeEvent(QCloseEvent *e)
 {
     if (potentialModified()) {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Quantaura"),
-                        QStringLiteral("Das Potential wurde geändert. Trotzdem beenden?"), QMessageBox::Yes | QMessageBox::No,
-                        this);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
-        box.setDefaultButton(QMessageBox::No);
-        if (box.exec() != QMessageBox::Yes) {
+                        QStringLiteral("Das Potential wurde geändert. Vor dem Beenden speichern?"),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        box.button(QMessageBox::Save)->setText(QStringLiteral("&Speichern"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("&Verwerfen"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Abbrechen"));
+        // A stray Return or Escape keeps the program and the potential.
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Save)
+            save();
+        // After "Speichern" only when the save went through: a cancelled dialog or a failed write keep it.
+        const bool quit = answer == QMessageBox::Discard || (answer == QMessageBox::Save && !potentialModified());
+        if (!quit) {
             e->ignore();
             return;
         }

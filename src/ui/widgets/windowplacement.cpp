@@ -2,10 +2,12 @@
 #include "ui/widgets/windowplacement.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace WindowPlacement {
 
@@ -37,7 +39,8 @@ qint64 coverCost(const QRect &r, const QVector<QRect> &taken)
 
 } // namespace
 
-QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int gap, const QVector<QRect> &taken)
+QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int gap, const QVector<QRect> &taken,
+              const QVector<QRect> &keepClear, Prefer prefer)
 {
     const int right = screen.right() + 1 - frame.width();
     const int bottom = screen.bottom() + 1 - frame.height();
@@ -49,19 +52,35 @@ QPoint beside(const QRect &anchor, const QSize &frame, const QRect &screen, int 
                                  {right, bottom},
                                  {screen.left(), screen.top()},
                                  {screen.left(), bottom}};
+    auto clearOf = [](const QRect &r, const QVector<QRect> &rects) {
+        return std::none_of(rects.begin(), rects.end(), [&](const QRect &t) { return t.intersects(r); });
+    };
+    if (prefer == Prefer::RightThenBelow) {
+        for (const QPoint &c : {candidates[0], candidates[2]}) {
+            const QRect r(c, frame);
+            if (screen.contains(r) && clearOf(r, keepClear))
+                return c;
+        }
+    }
     for (const QPoint &c : candidates) {
         const QRect r(c, frame);
-        if (screen.contains(r) && std::none_of(taken.begin(), taken.end(), [&](const QRect &t) { return t.intersects(r); }))
+        if (screen.contains(r) && clearOf(r, taken) && clearOf(r, keepClear))
             return c;
     }
-    // No free place: each candidate pushed onto the screen, the one that hides least of the
-    // other windows (and of their controls least of all) wins; on a tie the earlier one.
+    // No free place: each candidate pushed onto the screen. One clear of the working area wins
+    // over any that is not; among those, the one that hides least, where hiding the working area
+    // weighs three times and the other windows' controls five times as much as the rest. On a
+    // tie the earlier one.
+    auto area = [](const QRect &a) { return a.isValid() ? qint64(a.width()) * a.height() : 0; };
     QPoint best;
-    qint64 bestCost = -1;
+    std::pair<bool, qint64> bestCost{true, -1};
     for (const QPoint &c : candidates) {
         const QPoint on(std::max(std::min(c.x(), right), screen.left()), std::max(std::min(c.y(), bottom), screen.top()));
-        const qint64 cost = coverCost(QRect(on, frame), taken);
-        if (bestCost < 0 || cost < bestCost) {
+        const QRect r(on, frame);
+        std::pair<bool, qint64> cost{!clearOf(r, keepClear), coverCost(r, taken)};
+        for (const QRect &k : keepClear)
+            cost.second += 2 * area(r & k);
+        if (bestCost.second < 0 || cost < bestCost) {
             best = on;
             bestCost = cost;
         }
@@ -74,9 +93,14 @@ void placeBeside(QWidget *w, const QWidget *anchor, int gap, WithoutFrames witho
     if (!w || !anchor)
         return;
     QMargins m;
-    QVector<QRect> taken;
+    QVector<QRect> taken, keepClear;
     for (const QWidget *t : QApplication::topLevelWidgets()) {
-        if (t == w || !t->isVisible() || !t->isWindow() || t->windowType() == Qt::ToolTip)
+        if (t == w || !t->isWindow() || t->windowType() == Qt::ToolTip || !(t->isVisible() || t == anchor))
+            continue;
+        // The main window's controls and drawing surface are what the user works with.
+        if (const auto *main = qobject_cast<const QMainWindow *>(t); main && main->centralWidget())
+            keepClear.append(QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), main->centralWidget()->size()));
+        if (!t->isVisible())
             continue;
         taken.append(t->frameGeometry());
         if (m.isNull())
@@ -96,7 +120,8 @@ void placeBeside(QWidget *w, const QWidget *anchor, int gap, WithoutFrames witho
     const QScreen *screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QPoint frame = beside(anchorFrame, w->size().grownBy(m), screen->availableGeometry(), gap, taken);
+    const Prefer prefer = withoutFrames == WithoutFrames::RightOf ? Prefer::RightThenBelow : Prefer::AnySide;
+    const QPoint frame = beside(anchorFrame, w->size().grownBy(m), screen->availableGeometry(), gap, taken, keepClear, prefer);
     w->setGeometry(QRect(frame + inside, w->size()));
 }
 
