@@ -14,10 +14,10 @@ struct PacketParams
 {
     int x = 512;
     int height = 200;
-    int dx = 100;
+    int dx = 40;
     int p = 0;
     int dp = 10;
-    int z = 0;
+    int z = 10;
 };
 
 // The wave packet on the grid and its time evolution over a potential that belongs to someone

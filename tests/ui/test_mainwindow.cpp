@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "physics/phasecolour.h"
+#include "physics/potentialpen.h"
+#include "physics/smoothingfilter.h"
 #include "physics/wavepacket.h"
 #include "ui/app/potentialfile.h"
 #include "ui/app/schmainwindow.h"
@@ -109,6 +112,41 @@ private slots:
         s->getPot()[10] = 0.02; // "Clear" acts on the press
         QTest::mousePress(find<QPushButton>(w, "Clear"), Qt::LeftButton);
         QCOMPARE(s->getPot()[10], 0.0);
+    }
+
+    void slidersShowWhatIsInForceFromTheStart()
+    {
+        // Before any control is touched, every slider shows the value the surface works with.
+        SchMainWindow w;
+        w.show();
+        SchDrawingSurface *s = w.drawingSurface();
+        const PacketParams &p = s->simulation().params();
+        QCOMPARE(s->currentPenRange(), w.penRangeSlider()->value());
+        QCOMPARE(s->smoothingLevel(), 10.0 * w.smoothSlider()->value());
+        QCOMPARE(p.dx, w.dxSlider()->value());
+        QCOMPARE(p.p, w.pSlider()->value());
+        QCOMPARE(p.dp, w.dpSlider()->value());
+        QCOMPARE(p.z, w.zSlider()->value());
+        // And they act so: the first pen click, the first smoothing and the first packet.
+        constexpr int N = GridPoints;
+        const int mid = s->midRow(), width = s->width();
+        std::vector<double> want(N, 0.0);
+        int last = -1;
+        drag(s, {{width / 2, mid - 80}});
+        PotentialPen::apply(want.data(), N, PotentialPen::Tent, gridIndex(width / 2, width), 80 * 0.0001,
+                            w.penRangeSlider()->value(), last);
+        QVERIFY2(std::equal(want.begin(), want.end(), s->getPot()), "pen range");
+        find<QPushButton>(w, "Fourier")->click();
+        drag(s, {{width / 2 - 60, 20}, {width / 2 + 40, 300}});
+        SmoothingFilter().smooth(want.data(), gridIndex(width / 2 - 60, width), gridIndex(width / 2 + 40, width),
+                                 10.0 * w.smoothSlider()->value());
+        QVERIFY2(std::equal(want.begin(), want.end(), s->getPot()), "smoothing level");
+        find<QPushButton>(w, "Pack")->click();
+        drag(s, {{width / 4, mid - 100}});
+        std::vector<std::complex<double>> psi(N);
+        initPacket(psi.data(), gridIndex(width / 4, width), 100, w.dxSlider()->value(), w.pSlider()->value(),
+                   w.dpSlider()->value(), s->height());
+        QVERIFY2(std::equal(psi.begin(), psi.end(), s->simulation().wave()), "packet width, momentum and spread");
     }
 
     void sideWindowsAndEverySlider()

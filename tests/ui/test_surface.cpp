@@ -100,7 +100,7 @@ private slots:
                 f.s.packOnOff(true);
                 drag(&f.s, {{512, 100}});
                 std::vector<cplx> wave(N);
-                initPacket(wave.data(), 512, 100, 100, 0, 10, 400);
+                initPacket(wave.data(), 512, 100, 40, 0, 10, 400);
                 f.s.potOnOff(!packet);
                 f.s.flevelChanged(30);
                 f.s.fourierOnOff(fourier);
@@ -110,9 +110,9 @@ private slots:
                 if (fourier && !packet)
                     SmoothingFilter().smooth(want.data(), 700, 700, 300.0);
                 else if (!fourier && !packet)
-                    PotentialPen::apply(want.data(), N, PotentialPen::Tent, 700, (200 - y) * 0.0001, 50, last);
+                    PotentialPen::apply(want.data(), N, PotentialPen::Tent, 700, (200 - y) * 0.0001, 30, last);
                 else if (!fourier && y < 200)
-                    initPacket(wave.data(), 700, 200 - y, 100, 0, 10, 400);
+                    initPacket(wave.data(), 700, 200 - y, 40, 0, 10, 400);
                 QVERIFY2(f.holds(want), where + "potential");
                 QVERIFY2(f.holds(wave), where + "packet");
                 QVERIFY2(screenCurrent(&f.s), where + "screen");
@@ -131,7 +131,7 @@ private slots:
         std::vector<cplx> ref(N);
         f.s.setP(40);
         f.s.setZ(5); // rebuilds, as every packet slider does, and advances by 5 steps of 50 on the current potential
-        initPacket(ref.data(), 512, 100, 100, 40, 10, 400);
+        initPacket(ref.data(), 512, 100, 40, 40, 10, 400);
         Propagator prop(f.s.getPot(), ref.data(), N);
         for (int n = 0; n < 5; ++n)
             prop.step(50.0);

@@ -174,13 +174,14 @@ std::vector<double> example(const QString &file)
     return pot;
 }
 
-// First steps: the barrier example chosen from File -> Beispiele, a packet with momentum 100 run
-// into it until part of it has tunnelled through.
+// First steps: the barrier example chosen from File -> Beispiele, a packet of width 100 with momentum
+// 100 run into it until part of it has tunnelled through.
 QImage firstSteps()
 {
     MainWindow m(std::vector<double>(GridPoints, 0.0));
     m.w.examplesDir = QStringLiteral(QUANTAURA_EXAMPLES_DIR);
     m.w.openExample(QStringLiteral("barriere.pot"));
+    m.w.dxSlider()->slider()->setValue(100); // as the first steps say: wide enough to stay together
     return runPacket(m, 300, 150, 230);
 }
 

@@ -107,8 +107,8 @@ private:
     bool dragging = false;
     bool running = false;
     bool drawingPen = false; // a pen point being applied: the surface draws it itself
-    int penRange = 50;
-    double flevel = 250.0;
+    int penRange = 30;
+    double flevel = 300.0;
     int smoothFlags = 0;
     QRect selection{0, 0, -1, -1};
     bool selecting = false; // the rubber band of a left-button selection is in the image
