@@ -14,7 +14,11 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <sstream>
+#include <array>
+#include <csignal>
+#include <functional>
+
+#include <sys/resource.h>
 
 namespace {
 constexpr int N = GridPoints;
@@ -28,10 +32,13 @@ std::vector<double> load(const QString &file)
     return s;
 }
 
-// What quantaura-export prints; its exit code and complaint in `code` and `err`.
-QString exportRun(const QStringList &args, int *code = nullptr, QString *err = nullptr)
+// What quantaura-export prints; its exit code and complaint in `code` and `err`. `child` runs in
+// the child process before the program starts.
+QString exportRun(const QStringList &args, int *code = nullptr, QString *err = nullptr, std::function<void()> child = {})
 {
     QProcess p;
+    if (child)
+        p.setChildProcessModifier(child);
     p.start(EXPORT_PROGRAM, args);
     const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
     if (code)
@@ -41,10 +48,38 @@ QString exportRun(const QStringList &args, int *code = nullptr, QString *err = n
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// A number written with `digits` significant digits is the exact one rounded: off by at most half
+// a unit in its last digit.
+bool shows(double shown, double exact, int digits)
+{
+    return std::fabs(shown - exact) <= 0.50001 * std::pow(10.0, 1 - digits) * std::fabs(exact);
+}
+
+// The cells of a table's lines; the numbers in the C form or, German, with a decimal comma
+// (and no point anywhere: a German spreadsheet takes it for a thousands separator).
+QList<QList<double>> numbers(const QStringList &lines, bool german)
+{
+    QLocale de(QLocale::German);
+    de.setNumberOptions(QLocale::RejectGroupSeparator);
+    QList<QList<double>> rows;
+    for (const QString &line : lines) {
+        rows.append(QList<double>());
+        for (const QString &cell : line.split(german ? ';' : ',')) {
+            bool ok = false;
+            rows.last() << (german ? de.toDouble(cell, &ok) : QLocale::c().toDouble(cell, &ok));
+            if (!ok)
+                qWarning("not a number: %s", qPrintable(cell));
+            rows.last().last() = ok ? rows.last().last() : std::nan("");
+        }
+    }
+    return rows;
+}
+
 struct Transmission : ScatterSink {
     std::vector<std::pair<double, double>> points; // E, T
-    void reset() override { points.clear(); }
-    void addPoint(double, double t, double e, int) override { points.emplace_back(e, t); }
+    std::vector<std::array<double, 3>> rows;        // E, R, T
+    void reset() override { points.clear(), rows.clear(); }
+    void addPoint(double r, double t, double e, int) override { points.emplace_back(e, t), rows.push_back({e, r, t}); }
 };
 } // namespace
 
@@ -131,54 +166,143 @@ private slots:
 
     void exportPrintsWhatTheWindowsShow()
     {
-        // Bound states: the numbers of the search's trace lines.
-        std::ostringstream trace;
-        SchEFView view(load("doppelmulde.pot").data(), nullptr, trace);
-        QString want = "n,E [1e-4 hbar^2/(m dx^2)]\n";
-        int n = 0;
-        for (const QString &line : QString::fromStdString(trace.str()).split('\n', Qt::SkipEmptyParts))
-            want += QString("%1,%2\n").arg(n++).arg(line.section('=', 1).section(' ', 0, 0));
-        QCOMPARE(n, view.eigenTotal());
-        QCOMPARE(exportRun({"eigen", Dir + "doppelmulde.pot"}), want);
-        QStringList cells = {"431", QString::number(view.potential()[431])}; // eigenfunctions: a row per sample
+        // Bound states: the window's energies to 10 significant digits (the trace's 6 would not
+        // tell the double well's pair apart at 1e-6).
+        SchEFView view(load("doppelmulde.pot").data(), nullptr, EigenSolver::Trace());
+        const int n = view.eigenTotal();
+        const QStringList levels = exportRun({"eigen", Dir + "doppelmulde.pot"}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(levels.value(0), QString("n digits=10,E [1e-4 hbar^2/(m dx^2)]"));
+        QCOMPARE(levels.size(), n + 1);
+        const QList<QList<double>> e = numbers(levels.mid(1), false);
+        for (int k = 0; k < n; ++k) {
+            QVERIFY2(e[k].value(0) == k, qPrintable(levels[k + 1]));
+            QVERIFY2(shows(e[k].value(1), view.eigenValueAt(k), 10), qPrintable(levels[k + 1]));
+        }
+        // Eigenfunctions: a row per sample; the states are numbers, without an energy unit.
+        const QStringList table = exportRun({"eigenfunctions", Dir + "doppelmulde.pot"}).split('\n', Qt::SkipEmptyParts);
+        QStringList names = {"j digits=10", "V [1e-4 hbar^2/(m dx^2)]"};
         for (int k = 0; k < n; ++k)
-            cells << QString::number(view.eigenFunctionAt(k)[431]);
-        QCOMPARE(exportRun({"eigenfunctions", Dir + "doppelmulde.pot"}).split('\n').value(432), cells.join(','));
-        // Scattering with other settings: the rows are the points of the plot after "Calc", as its
-        // read-outs show them, and the picture is the plot's.
+            names << QString("psi_%1").arg(k);
+        QCOMPARE(table.value(0), names.join(','));
+        QCOMPARE(table.size(), N + 1);
+        const QList<double> row = numbers({table[432]}, false).first();
+        QCOMPARE(row.size(), n + 2);
+        QCOMPARE(row[0], 431.0);
+        QVERIFY2(shows(row[1], view.potential()[431], 10), "V at 431");
+        for (int k = 0; k < n; ++k)
+            QVERIFY2(shows(row[k + 2], view.eigenFunctionAt(k)[431], 10), qPrintable(QString("psi_%1 at 431").arg(k)));
+
+        // Scattering with other settings, which the header records: the points of the window's
+        // sweep, and the plot's picture.
         Window w;
         const ScatterRecorder &said = recordReports(w);
         QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
         w.findChild<QSlider *>("Potentialbreite")->setValue(300);
         w.findChild<QSlider *>("Energiemaximum")->setValue(7);
+        Transmission sweep;
+        w.sweep(sweep);
         find<QPushButton>(w, "Calc")->click();
         QTemporaryDir dir;
         const QStringList points = exportRun({"scattering", Dir + "doppelbarriere.pot", "--width", "0.003", "--emax-factor", "3",
                                               "--png", dir.filePath("plot.png")}).split('\n', Qt::SkipEmptyParts);
-        Plot *plot = w.plot();
         QCOMPARE(said.said, QStringList());
-        QCOMPARE(points.value(0), QString("E [1e-3 hbar^2/(m dx^2)],R,T"));
-        QCOMPARE(points.size() - 1, plot->storedPoints());
-        for (int value : {0, 1, 137, 500, 999}) {
-            plot->slider()->setValue(value);
-            const QStringList row = points[int(std::ceil(plot->markerPosition() / (w.eMax() * 0.0005))) + 1].split(',');
-            QCOMPARE("R=" + row[1] + " T=" + row[2], plot->rText() + " " + plot->tText());
-        }
+        QCOMPARE(points.value(0), QString("E [1e-3 hbar^2/(m dx^2)] width=0.003 emax-factor=3 digits=10,R,T"));
+        QCOMPARE(points.size() - 1, int(sweep.rows.size()));
+        QCOMPARE(points.size() - 1, w.plot()->storedPoints());
+        const QList<QList<double>> ert = numbers(points.mid(1), false);
+        for (int i = 0; i < ert.size(); ++i)
+            for (int c = 0; c < 3; ++c)
+                QVERIFY2(shows(ert[i].value(c), sweep.rows[i][c], 10), qPrintable(QString("row %1: %2").arg(i + 1).arg(points[i + 1])));
+        Plot *plot = w.plot();
         plot->slider()->setValue(200);
         QCOMPARE(QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32), plot->grab().toImage().convertToFormat(QImage::Format_RGB32));
-        int code = 0; // what it cannot read or do it refuses: a message, no output
-        QString err;
-        for (const QStringList &args : {QStringList{"eigen", dir.filePath("missing.pot")}, QStringList{"bound", Dir + "barriere.pot"}}) {
-            QCOMPARE(exportRun(args, &code, &err), QString());
-            QVERIFY2(code > 0, qPrintable(args.join(' ')));
-            QVERIFY2(err.startsWith("quantaura-export: "), qPrintable(err));
+    }
+
+    void exportFormatsForSpreadsheets()
+    {
+        // German: the same table with ';' and decimal commas, read back to the same numbers.
+        const QStringList c = exportRun({"scattering", Dir + "barriere.pot"}).split('\n', Qt::SkipEmptyParts);
+        const QStringList de = exportRun({"scattering", Dir + "barriere.pot", "--german"}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(c.value(0), QString("E [1e-3 hbar^2/(m dx^2)] width=0.002 emax-factor=2 digits=10,R,T"));
+        QCOMPARE(de.value(0), QString(c[0]).replace(',', ';'));
+        QCOMPARE(de.size(), c.size());
+        QVERIFY2(c.size() > 1000, qPrintable(QString::number(c.size())));
+        QVERIFY2(std::none_of(de.begin() + 1, de.end(), [](const QString &l) { return l.contains('.'); }), "a point in German");
+        QVERIFY2(std::any_of(de.begin() + 1, de.end(), [](const QString &l) { return l.contains(','); }), "no decimal comma");
+        QCOMPARE(numbers(de.mid(1), true), numbers(c.mid(1), false));
+        // Digits: 3 round to 3 significant digits, 17 give each double back exactly; no header.
+        const SchEFView view(load("rechteckmulde.pot").data(), nullptr, EigenSolver::Trace());
+        for (int digits : {3, 17}) {
+            const QStringList rows = exportRun({"eigen", Dir + "rechteckmulde.pot", "--digits", QString::number(digits), "--no-header"})
+                                         .split('\n', Qt::SkipEmptyParts);
+            QCOMPARE(rows.size(), view.eigenTotal());
+            const QList<QList<double>> e = numbers(rows, false);
+            for (int k = 0; k < rows.size(); ++k) {
+                const double exact = view.eigenValueAt(k), shown = e[k].value(1);
+                const QString where = QString("--digits %1: %2 for %3").arg(digits).arg(rows[k]).arg(exact, 0, 'g', 17);
+                QVERIFY2(e[k].value(0) == k, qPrintable(where));
+                QVERIFY2(digits == 17 ? shown == exact : shows(shown, exact, 3), qPrintable(where));
+                QVERIFY2(digits == 17 || QString::number(shown, 'g', 3).toDouble() == shown, qPrintable(where)); // no more digits
+            }
         }
-        // The scattering window's refusal goes to standard error instead of a message box.
+    }
+
+    void exportRefusesWithItsExitCodes()
+    {
+        // A wrong call: 2, as --help says; --help and --version: 0.
+        QTemporaryDir dir;
+        const QString file = Dir + "barriere.pot", png = dir.filePath("p.png");
+        int code = 0;
+        QString err;
+        const QList<QStringList> wrong = {{"eigen", file, "--bogus"}, {"eigen", file, "--digits"}, {"eigen", file, "--digits", "0"},
+            {"eigen", file, "--digits", "18"}, {"scattering", file, "--width", "x"}, {"eigen", file, "--emax-factor", "3"},
+            {"bound", file}, {"eigen"}};
+        for (const QStringList &args : wrong) {
+            const QString out = exportRun(args, &code, &err);
+            const QString call = args.join(' ') + ": ";
+            QVERIFY2(code == 2, qPrintable(call + QString::number(code)));
+            QVERIFY2(out.isEmpty(), qPrintable(call + "output"));
+            QVERIFY2(err.startsWith("quantaura-export: ") && err.count('\n') == 1, qPrintable(call + err));
+        }
+        for (const char *option : {"--help", "--version"}) {
+            QVERIFY2(!exportRun({option}, &code).isEmpty(), option);
+            QVERIFY2(code == 0, option);
+        }
+        // The user's mistakes: a plain line and 1, no output.
         QVERIFY(PotentialFile::write(dir.filePath("zero.pot"), std::vector<double>(N, 0.0).data()));
-        QCOMPARE(exportRun({"scattering", dir.filePath("zero.pot")}, &code, &err), QString());
+        for (const QString &missing : {dir.filePath("missing.pot"), dir.filePath("zero.pot")}) {
+            QCOMPARE(exportRun({"scattering", missing}, &code, &err), QString());
+            QCOMPARE(code, 1);
+            QVERIFY2(err.startsWith("quantaura-export: " + missing + ": ") && err.count('\n') == 1, qPrintable(err));
+        }
+        QVERIFY2(err.contains("überall 0"), qPrintable(err));
+        // A picture that cannot be written whole: 1, no output, nothing under its name; an
+        // older picture stays as it was. Here the file size is limited below the picture's.
+        const auto smallFiles = [] {
+            const rlimit limit{1024, 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN); // a failing write, not the end of the program
+        };
+        QCOMPARE(exportRun({"eigen", file, "--png", png}, &code, &err, smallFiles), QString());
         QCOMPARE(code, 1);
-        QCOMPARE(err, QString("quantaura-export: Es ist ein schwerwiegender Anwendungsfehler aufgetreten! "
-                              "Sie müssen schon ein von Null verschiedenes Potential angeben.\n"));
+        QVERIFY2(err.startsWith("quantaura-export: " + png + ": ") && err.count('\n') == 1, qPrintable(err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"zero.pot"});
+        QFile old(png);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QCOMPARE(old.write("old"), 3);
+        old.close();
+        QCOMPARE(exportRun({"eigen", file, "--png", png}, &code, &err, smallFiles), QString());
+        QCOMPARE(code, 1);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        // A device that is full.
+        if (QFileInfo("/dev/full").exists()) {
+            QCOMPARE(exportRun({"eigen", file, "--png", "/dev/full"}, &code, &err), QString());
+            QCOMPARE(code, 1);
+            QVERIFY2(err.startsWith("quantaura-export: /dev/full: "), qPrintable(err));
+            QVERIFY2(!QFileInfo("/dev/full").isFile(), "the device is still there");
+        }
     }
 };
 

@@ -2,26 +2,29 @@
 // quantaura-export: the numbers (and pictures) of the eigenfunction and scattering windows for a
 // potential file, on standard output as CSV. The windows themselves compute them, offscreen and
 // never shown, so the numbers are those a user sees in them.
-#include "ui/scattering/plot.h"
+#include "csvwriter.h"
+#include "physics/scattersetup.h"
 #include "ui/app/potentialfile.h"
+#include "ui/app/toolkittranslation.h"
 #include "ui/eigen/schefview.h"
+#include "ui/scattering/plot.h"
 #include "ui/scattering/scatterreporter.h"
 #include "ui/scattering/window.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QImage>
-#include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSlider>
 
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <locale>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,15 +41,6 @@ void complain(const QString &text)
     std::fprintf(stderr, "%s: %s\n", Program, text.toLocal8Bit().constData());
 }
 
-// Numbers as the eigenvalue search's trace lines print them (the stream's default format).
-std::string traceNumber(double v)
-{
-    std::ostringstream s;
-    s.imbue(std::locale::classic());
-    s << v;
-    return s.str();
-}
-
 // Collects the sweep's points, and hands them on to the plot when there is a picture to make.
 class Points : public ScatterSink
 {
@@ -54,27 +48,61 @@ public:
     explicit Points(ScatterSink *next) : next(next) {}
     void reset() override
     {
-        lines.clear();
+        rows.clear();
         if (next)
             next->reset();
     }
     void addPoint(double r, double t, double e, int index) override
     {
-        lines += (Plot::readout(e) + ',' + Plot::readout(r) + ',' + Plot::readout(t) + '\n').toStdString();
+        rows.push_back({e, r, t});
         if (next)
             next->addPoint(r, t, e, index);
     }
-    std::string lines;
+    std::vector<std::array<double, 3>> rows; // E, R, T
 
 private:
     ScatterSink *next;
 };
 
+// Writes all of `bytes`, unbuffered: a short write (a full disk, a limit on the file size) shows
+// here, and not only in a flush whose failure a commit would overlook.
+bool writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// The picture counts as written only once the file is complete and closed. A new or regular file
+// is written beside its name and takes the name only then, so a full disk leaves the old file (or
+// none) and never a piece of a picture; a device or pipe is written directly.
 bool savePicture(const QImage &image, const QString &path)
 {
-    if (image.save(path, "PNG"))
-        return true;
-    complain(QStringLiteral("Bild lässt sich nicht schreiben: %1").arg(path));
+    QByteArray png;
+    QBuffer buffer(&png);
+    QString reason;
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        reason = QStringLiteral("kein PNG");
+    } else if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        QFile device(path);
+        if (device.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeAll(device, png)) {
+            device.close();
+            if (device.error() == QFileDevice::NoError)
+                return true;
+        }
+        reason = device.errorString();
+    } else {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeAll(file, png) && file.commit())
+            return true;
+        reason = file.errorString();
+    }
+    complain(QStringLiteral("%1: das Bild lässt sich nicht schreiben (%2).").arg(path, reason));
     return false;
 }
 
@@ -91,27 +119,32 @@ public:
     std::unique_ptr<SweepProgress> sweepStarted(QWidget *) override { return nullptr; }
 };
 
-int eigen(const std::array<double, GridPoints> &pot, bool functions, const QString &png, std::string &out)
+int eigen(const std::array<double, GridPoints> &pot, bool functions, const QString &png, CsvWriter &csv)
 {
     SchEFView view(pot.data(), nullptr, EigenSolver::Trace()); // standard output carries the CSV only
     const int n = view.eigenTotal();
     if (!functions) {
-        out = std::string("n,E ") + EigenUnit + '\n';
-        for (int k = 0; k < n; ++k)
-            out += std::to_string(k) + ',' + traceNumber(view.eigenValueAt(k)) + '\n';
+        csv.header({"n", std::string("E ") + EigenUnit});
+        for (int k = 0; k < n; ++k) {
+            csv.cell(k);
+            csv.cell(view.eigenValueAt(k));
+            csv.endRow();
+        }
     } else {
+        // The eigenfunctions as the window draws them (sum of psi^2 = 400000): numbers, not energies.
         std::vector<std::vector<double>> psi;
-        out = std::string("j,V ") + EigenUnit;
+        std::vector<std::string> names = {"j", std::string("V ") + EigenUnit};
         for (int k = 0; k < n; ++k) {
             psi.push_back(view.eigenFunctionAt(k));
-            out += ",psi_" + std::to_string(k) + ' ' + EigenUnit;
+            names.push_back("psi_" + std::to_string(k));
         }
-        out += '\n';
+        csv.header(names);
         for (int j = 0; j < GridPoints; ++j) {
-            out += std::to_string(j) + ',' + traceNumber(view.potential()[j]);
+            csv.cell(j);
+            csv.cell(view.potential()[j]);
             for (int k = 0; k < n; ++k)
-                out += ',' + traceNumber(psi[k][j]);
-            out += '\n';
+                csv.cell(psi[k][j]);
+            csv.endRow();
         }
     }
     if (png.isEmpty())
@@ -127,13 +160,12 @@ int eigen(const std::array<double, GridPoints> &pot, bool functions, const QStri
     return savePicture(view.grab().toImage(), png) ? 0 : 1;
 }
 
-int scattering(const std::array<double, GridPoints> &pot, double width, int factor, const QString &png,
-               std::string &out)
+int scattering(const std::array<double, GridPoints> &pot, double width, int factor, const QString &png, CsvWriter &csv)
 {
     Window window;
     window.setReporter(std::make_unique<ToStandardError>());
     if (window.setPotential(pot.data(), GridPoints))
-        return 1; // refused; the window's reason is on standard error
+        return 1; // refused (main has ruled out the zero potential); the reason is on standard error
     // Through the window's own sliders, exactly as a user sets them.
     window.findChild<QSlider *>(QStringLiteral("Potentialbreite"))->setValue(qRound(width / 0.00001));
     window.findChild<QSlider *>(QStringLiteral("Energiemaximum"))->setValue(10 - factor);
@@ -150,7 +182,16 @@ int scattering(const std::array<double, GridPoints> &pot, double width, int fact
                                 "die betroffenen Energien bleiben ohne Punkt."));
     };
     window.sweep(points, hooks);
-    out = std::string("E ") + ScatterUnit + ",R,T\n" + points.lines;
+    // The settings as the window took them, so that the table says how it was computed.
+    const QString settings = QStringLiteral("width=%1 emax-factor=%2")
+                                 .arg(QString::number(window.widthFactorValue(), 'g', 6))
+                                 .arg(factor);
+    csv.header({std::string("E ") + ScatterUnit, "R", "T"}, settings.toStdString());
+    for (const std::array<double, 3> &row : points.rows) {
+        for (double v : row)
+            csv.cell(v);
+        csv.endRow();
+    }
     if (png.isEmpty() || !plot)
         return 0;
     return savePicture(plot->grab().toImage(), png) ? 0 : 1;
@@ -170,15 +211,18 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(Program));
     QApplication::setApplicationVersion(QStringLiteral(QUANTAURA_VERSION));
+    installToolkitTranslation(app); // the parser's own texts in German too, where installed
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Gibt aus, was Quantauras Fenster für eine Potentialdatei berechnen, als CSV mit einer Kopfzeile:\n"
         "  eigen           die Energien der gebundenen Zustände (wie im Eigenfunktionsfenster)\n"
         "  eigenfunctions  die Eigenfunktionen, eine Spalte je Zustand\n"
-        "  scattering      E, R und T (wie im Streufenster nach \"Calc\")"));
-    parser.addHelpOption();
-    parser.addVersionOption();
+        "  scattering      E, R und T (wie im Streufenster nach \"Calc\")\n"
+        "Endet mit 0, wenn alles geschrieben ist, mit 1, wenn die Datei, das Potential oder das Schreiben\n"
+        "scheitert, und mit 2 bei einem falschen Aufruf."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("eigen, eigenfunctions oder scattering"));
     parser.addPositionalArgument(QStringLiteral("datei"), QStringLiteral("die Potentialdatei (*.pot)"));
     const QCommandLineOption widthOption(QStringLiteral("width"),
@@ -193,8 +237,25 @@ int main(int argc, char **argv)
                                        QStringLiteral("Schreibt außerdem das Bild des Fensters (bei scattering: der "
                                                       "Koeffizienten R und T) in diese PNG-Datei."),
                                        QStringLiteral("bild.png"));
-    parser.addOptions({widthOption, factorOption, pngOption});
-    parser.process(app); // --help, --version and unknown options end here
+    const QCommandLineOption digitsOption(QStringLiteral("digits"),
+                                          QStringLiteral("Gültige Ziffern jeder Zahl, 1 bis %1; Vorgabe 10.")
+                                              .arg(CsvWriter::MaxDigits),
+                                          QStringLiteral("n"), QStringLiteral("10"));
+    const QCommandLineOption germanOption(QStringLiteral("german"),
+                                          QStringLiteral("Deutsches Format: Semikolon zwischen den Spalten, Komma vor "
+                                                         "den Nachkommastellen (für eine deutsch eingestellte "
+                                                         "Tabellenkalkulation)."));
+    const QCommandLineOption noHeaderOption(QStringLiteral("no-header"), QStringLiteral("Ohne die Kopfzeile."));
+    parser.addOptions({widthOption, factorOption, pngOption, digitsOption, germanOption, noHeaderOption});
+    // Not process(): it ends a wrong call with 1, the code for a failed file.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        complain(QStringLiteral("%1 (--help zeigt die Aufrufe)").arg(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
+    if (parser.isSet(versionOption))
+        parser.showVersion();
 
     const QStringList args = parser.positionalArguments();
     const QStringList commands = {QStringLiteral("eigen"), QStringLiteral("eigenfunctions"),
@@ -228,6 +289,16 @@ int main(int argc, char **argv)
                      .arg(parser.value(factorOption)));
         return 2;
     }
+    CsvFormat format;
+    format.digits = parser.value(digitsOption).toInt(&ok);
+    if (!ok || format.digits < 1 || format.digits > CsvWriter::MaxDigits) {
+        complain(QStringLiteral("--digits %1: die Zahl der gültigen Ziffern ist eine ganze Zahl von 1 bis %2.")
+                     .arg(parser.value(digitsOption))
+                     .arg(CsvWriter::MaxDigits));
+        return 2;
+    }
+    format.german = parser.isSet(germanOption);
+    format.header = !parser.isSet(noHeaderOption);
 
     // The same reader, with the same rules, as File -> Open; what the status bar would say after
     // loading goes to standard error.
@@ -251,13 +322,22 @@ int main(int argc, char **argv)
         complain(QStringLiteral("%1: %2").arg(file, PotentialFile::tooLargeMessage()));
         return 1;
     }
+    // A potential that is 0 everywhere scatters nothing: a mistake of the user's, said plainly
+    // (the window itself calls it a severe error in a box).
+    if (scatter && ScatterSetup::prepare(pot.data(), GridPoints).refused) {
+        complain(QStringLiteral("%1: das Potential ist überall 0; für die Streuung muss es irgendwo von 0 "
+                                "verschieden sein.")
+                     .arg(file));
+        return 1;
+    }
 
-    std::string out;
+    CsvWriter csv(format);
     const QString png = parser.value(pngOption);
-    const int status = scatter ? scattering(pot, width, factor, png, out)
-                               : eigen(pot, command == QLatin1String("eigenfunctions"), png, out);
+    const int status = scatter ? scattering(pot, width, factor, png, csv)
+                               : eigen(pot, command == QLatin1String("eigenfunctions"), png, csv);
     if (status != 0)
         return status;
+    const std::string &out = csv.text();
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
         complain(QStringLiteral("die Ausgabe lässt sich nicht schreiben."));
         return 1;
