@@ -323,7 +323,9 @@ void SchMainWindow::fillEvolutionMenu(QMenu *menu, QPushButton *startButton)
     const QString names[Pacer::TempoCount] = {QStringLiteral("Sehr langsam"), QStringLiteral("Langsam"),
                                               QStringLiteral("Normal"), QStringLiteral("Schnell"),
                                               QStringLiteral("So schnell wie möglich")};
-    surface->setTempo(settings().value(TempoKey, int(Pacer::Normal)).toInt()); // anything else: Normal
+    bool known = false;
+    const int saved = settings().value(TempoKey).toInt(&known);
+    surface->setTempo(known ? saved : int(Pacer::Normal)); // out of range: Normal as well
     for (int t = 0; t < Pacer::TempoCount; ++t) {
         QAction *a = menu->addAction(names[t]);
         a->setCheckable(true);
