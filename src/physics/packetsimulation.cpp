@@ -61,8 +61,7 @@ void PacketSimulation::step()
     if (subSteps_ == 1 && reference_ == 0.0) {
         propagator_.step(TimeStep); // over an exact copy of the potential: the specified step
     } else {
-        for (int k = 0; k < subSteps_; ++k)
-            propagator_.step(TimeStep / subSteps_);
+        propagator_.step(TimeStep / subSteps_, subSteps_);
         for (std::complex<double> &z : wave_)
             z *= phase_;
     }

@@ -73,6 +73,36 @@ TEST(PacketSimulation, WhereThePlainStepKeepsTheBoundItIsTheStepAndEditsActOnThe
     EXPECT_EQ(Vec(none.wave(), none.wave() + N), flat);
 }
 
+TEST(PacketSimulation, OtherwiseAStepIsSubStepsMeasuredFromThePacketsEnergy)
+{
+    // In a well 0.01 deep the plain step misses the bound: n sub-steps of 50 / n over the
+    // potential less E0 = <E>, n the least with (3 Delta E 50 / (2 n))^2 <= 1e-4, then the phase
+    // exp(-i E0 50). Bit for bit as n plain steps of the propagator.
+    std::vector<double> pot(N, 0.0);
+    std::fill(pot.begin() + 200, pot.begin() + 800, -0.01);
+    PacketSimulation sim(pot.data());
+    sim.setViewHeight(400);
+    sim.setParams({450, 100, 60, 50, 10, 0});
+    sim.rebuild();
+    const PacketMeasurement m = sim.measure(0);
+    const int n = sim.subSteps();
+    EXPECT_EQ(sim.referenceEnergy(), m.meanE);
+    const double rate = 3 * m.spreadE * 50.0 / 2;
+    EXPECT_LE(std::pow(rate / n, 2), 1e-4) << n;
+    EXPECT_GT(std::pow(rate / (n - 1), 2), 1e-4) << n;
+    std::vector<double> shifted = pot;
+    for (double &v : shifted)
+        v -= m.meanE;
+    Vec ref(sim.wave(), sim.wave() + N);
+    Propagator prop(shifted.data(), ref.data(), N);
+    for (int k = 0; k < n; ++k)
+        prop.step(50.0 / n);
+    for (cd &z : ref)
+        z *= std::polar(1.0, -m.meanE * 50.0);
+    sim.step();
+    EXPECT_EQ(Vec(sim.wave(), sim.wave() + N), ref);
+}
+
 TEST(PacketSimulation, AConstantAddedToThePotentialOnlyTurnsThePhase)
 {
     // Exactly so for the Schroedinger equation: psi(t) exp(-i c t). A plain Crank-Nicolson step

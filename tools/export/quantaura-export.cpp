@@ -2,6 +2,7 @@
 // quantaura-export: the numbers (and pictures) of the eigenfunction and scattering windows for a
 // potential file, on standard output as CSV. The windows themselves compute them, offscreen and
 // never shown, so the numbers are those a user sees in them.
+#include "evolvecommand.h"
 #include "ui/scattering/plot.h"
 #include "ui/app/potentialfile.h"
 #include "ui/eigen/schefview.h"
@@ -177,10 +178,11 @@ int main(int argc, char **argv)
         "Gibt aus, was Quantauras Fenster für eine Potentialdatei berechnen, als CSV mit einer Kopfzeile:\n"
         "  eigen           die Energien der gebundenen Zustände (wie im Eigenfunktionsfenster)\n"
         "  eigenfunctions  die Eigenfunktionen, eine Spalte je Zustand\n"
-        "  scattering      E, R und T (wie im Streufenster nach \"Calc\")"));
+        "  scattering      E, R und T (wie im Streufenster nach \"Calc\")\n"
+        "  evolve          Zeit, Norm, <x>, <p>, <E>, dE und P links/rechts eines Wellenpakets"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("eigen, eigenfunctions oder scattering"));
+    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("eigen, eigenfunctions, scattering oder evolve"));
     parser.addPositionalArgument(QStringLiteral("datei"), QStringLiteral("die Potentialdatei (*.pot)"));
     const QCommandLineOption widthOption(QStringLiteral("width"),
                                          QStringLiteral("Potentialbreite (scattering), 0.00001 bis 1 in Schritten "
@@ -195,13 +197,14 @@ int main(int argc, char **argv)
                                                       "Koeffizienten R und T) in diese PNG-Datei."),
                                        QStringLiteral("bild.png"));
     parser.addOptions({widthOption, factorOption, pngOption});
+    EvolveCommand::addOptions(parser);
     parser.process(app); // --help, --version and unknown options end here
 
     const QStringList args = parser.positionalArguments();
     const QStringList commands = {QStringLiteral("eigen"), QStringLiteral("eigenfunctions"),
-                                  QStringLiteral("scattering")};
+                                  QStringLiteral("scattering"), QStringLiteral("evolve")};
     if (!args.isEmpty() && !commands.contains(args[0])) {
-        complain(QStringLiteral("unbekannter Befehl \"%1\": eigen, eigenfunctions oder scattering.").arg(args[0]));
+        complain(QStringLiteral("unbekannter Befehl \"%1\": eigen, eigenfunctions, scattering oder evolve.").arg(args[0]));
         return 2;
     }
     if (args.size() != 2) {
@@ -213,6 +216,12 @@ int main(int argc, char **argv)
     const bool scatter = command == QLatin1String("scattering");
     if (!scatter && (parser.isSet(widthOption) || parser.isSet(factorOption))) {
         complain(QStringLiteral("--width und --emax-factor gelten nur für scattering."));
+        return 2;
+    }
+    const bool evolve = command == QLatin1String("evolve");
+    if (evolve ? parser.isSet(pngOption) : EvolveCommand::optionsSet(parser)) {
+        complain(evolve ? QStringLiteral("--png gilt nicht für evolve.")
+                        : QStringLiteral("--x0, --p, --dx, --dp, --steps, --every und --line gelten nur für evolve."));
         return 2;
     }
     bool ok = false;
@@ -253,8 +262,9 @@ int main(int argc, char **argv)
     answerBoxes();
     std::string out;
     const QString png = parser.value(pngOption);
-    const int status = scatter ? scattering(pot, width, factor, png, out)
-                               : eigen(pot, command == QLatin1String("eigenfunctions"), png, out);
+    const int status = evolve    ? EvolveCommand::run(parser, pot, out, complain)
+                       : scatter ? scattering(pot, width, factor, png, out)
+                                 : eigen(pot, command == QLatin1String("eigenfunctions"), png, out);
     if (status != 0)
         return status;
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
