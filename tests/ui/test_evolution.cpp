@@ -5,6 +5,7 @@
 #include "ui/evolution/evolutioncomposer.h"
 #include "ui/evolution/potentialmodel.h"
 #include "ui/evolution/schdrawingsurface.h"
+#include "evolvecommand.h"
 #include "uitestutil.h"
 
 #include <QtTest>
@@ -225,6 +226,52 @@ private slots:
         QCOMPARE(img.pixel(200, row + 1), Band);
         QCOMPARE(img.pixel(512, 30), Dot); // the flat potential's highest point is the middle
         f.s.startEvolution(false);
+    }
+
+    void exportEvolveRunsTheWindowsSimulation()
+    {
+        std::array<double, N> pot{};
+        std::fill(pot.begin() + 508, pot.begin() + 516, 0.005); // the barrier example: highest point 511
+        QStringList complaints;
+        const auto run = [&](const QStringList &args, std::string &out) {
+            QCommandLineParser parser;
+            EvolveCommand::addOptions(parser);
+            if (!parser.parse(QStringList("quantaura-export") + args))
+                return -1;
+            return EvolveCommand::run(parser, pot, out, [&](const QString &text) { complaints << text; });
+        };
+        std::string out;
+        const QList<QStringList> bad = {{"--p", "100"}, {"--x0", "300"}, {"--x0", "1024", "--p", "1"}, {"--x0", "3", "--p", "x"},
+                                        {"--x0", "3", "--p", "1", "--every", "0"}, {"--x0", "3", "--p", "1", "--line", "-1"}};
+        for (const QStringList &args : bad) {
+            complaints.clear();
+            QVERIFY2(run(args, out) == 2, qPrintable(args.join(' ')));
+            QVERIFY2(complaints.size() == 1, qPrintable(args.join(' ')));
+        }
+        QCOMPARE(complaints.first(), QString("--line -1: erwartet eine ganze Zahl von 0 bis 1024."));
+        QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "25", "--every", "10"}, out), 0);
+        QStringList rows = QString::fromStdString(out).trimmed().split('\n');
+        QCOMPARE(rows.takeFirst(), QString("t [m dx^2/hbar],norm,<x> [dx],<p> [hbar/dx],<E> [hbar^2/(m dx^2)],"
+                                           "dE [hbar^2/(m dx^2)],P_left,P_right"));
+        QStringList times;
+        for (const QString &r : rows)
+            times << r.section(',', 0, 0);
+        QCOMPARE(times, QStringList({"0", "500", "1000", "1250"})); // every 10 steps and the last
+        QCOMPARE(rows[0].section(',', 1, 2), QString("1,300")); // the packet as placed
+        // The window's packet, placed there with the sliders' values, after 25 steps.
+        Fixture f;
+        f.s.setPot(pot.data());
+        f.s.setP(100);
+        f.place({300, 100});
+        f.s.setZ(25);
+        const PacketMeasurement m = f.s.simulation().measure(511);
+        const QStringList last = rows.last().split(',');
+        const double want[] = {1250, m.norm, m.meanX, m.meanP, m.meanE, m.spreadE, m.left, m.right};
+        for (int k = 0; k < 8; ++k)
+            QVERIFY2(std::fabs(last[k].toDouble() - want[k]) <= 1e-5 * std::fabs(want[k]) + 1e-12,
+                     qPrintable(QString("column %1: %2, window %3").arg(k).arg(last[k]).arg(want[k])));
+        QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "0", "--line", "0"}, out), 0);
+        QVERIFY(QString::fromStdString(out).endsWith(",0,1\n")); // all right of a line at 0
     }
 
     void composedFramesEraseToTheMarks()
