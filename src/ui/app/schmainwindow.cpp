@@ -271,7 +271,8 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
                  QStringLiteral("Baut das Paket neu und rechnet es so viele Zeitschritte zu dt = 50 m·Δx²/ħ voraus "
                                 "(negative Werte: keine Schritte)."));
     describeControl(startButton, QStringLiteral("Start"),
-                    QStringLiteral("Startet und hält die Zeitentwicklung: je Bild ein Crank-Nicolson-Schritt zu dt = 50 m·Δx²/ħ."),
+                    QStringLiteral("Startet und hält die Zeitentwicklung (auch mit der Leertaste auf der Zeichenfläche): "
+                                   "Schritte zu dt = 50 m·Δx²/ħ im Tempo des Menüs Zeitentwicklung."),
                     QStringLiteral("Das Potential lässt sich auch während des Laufs zeichnen."));
     describeControl(streuButton, QStringLiteral("Streuung"),
                     QStringLiteral("Öffnet die Streurechnung einer ebenen Welle an einer Kopie des Potentials (dort ×1000)."));
@@ -279,7 +280,9 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
                     QStringLiteral("Öffnet die gebundenen Zustände einer Kopie des Potentials; Energien in Pixelzeilen, "
                                    "1 = 0.0001 ħ²/(m·Δx²)."));
     describeControl(surface, QStringLiteral("Zeichenfläche"),
-                    QStringLiteral("Zeichenfläche: das Potential (weiß) oder das Wellenpaket (Farbe = Phase, Höhe = Betrag)."),
+                    QStringLiteral("Zeichenfläche: das Potential (weiß) oder das Wellenpaket (Farbe = Phase, Höhe = Betrag); "
+                                   "gelb die Energie ⟨E⟩ des Pakets mit dem Band ±ΔE, gepunktet die Messlinie "
+                                   "(Strg + linke Maustaste verschiebt sie)."),
                     potUnit);
 
     fillEvolutionMenu(evolution, startButton);
