@@ -194,7 +194,7 @@ void BM_PacedFrame(benchmark::State &state)
 {
     SchDrawingSurface surface(nullptr);
     double now = 0.0;
-    surface.clock = [&now] { return now; };
+    surface.pacing()->clock = [&now] { return now; };
     surface.resize(1920, 1080);
     surface.show();
     QCoreApplication::processEvents();
@@ -208,10 +208,11 @@ void BM_PacedFrame(benchmark::State &state)
     QMouseEvent press(QEvent::MouseButtonPress, at, surface.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&surface, &press);
     surface.startEvolution(true);
-    surface.findChild<QTimer *>()->stop(); // the frames are called here
+    QTimer *timer = surface.findChild<QTimer *>();
+    timer->stop(); // the frames are called here
     for (auto _ : state) {
         now += 1.0 / 60;
-        surface.advanceFrame();
+        QMetaObject::invokeMethod(timer, "timeout");
         QCoreApplication::processEvents();
     }
     state.counters["substeps"] = surface.simulation().subSteps();

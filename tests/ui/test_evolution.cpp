@@ -42,7 +42,7 @@ class TestEvolution : public QObject
         double now = 100.0;
         Fixture()
         {
-            s.clock = [this] { return now; };
+            s.pacing()->clock = [this] { return now; };
             s.resize(1024, 400);
             s.show();
             QCoreApplication::processEvents();
@@ -67,27 +67,27 @@ private slots:
         Fixture f;
         f.place({300, 150});
         f.s.setP(100);
-        QCOMPARE(f.s.tempo(), Pacer::Normal);
+        QCOMPARE(f.s.pacing()->tempo(), Pacer::Normal);
         f.s.startEvolution(true);
         QTimer *timer = f.s.findChild<QTimer *>();
         timer->stop(); // the ticks are given by hand
-        QCOMPARE(timer->interval(), SchDrawingSurface::FrameInterval);
+        QCOMPARE(timer->interval(), PacedTimer::FrameInterval);
         QCOMPARE(timer->timerType(), Qt::PreciseTimer);
         for (int k = 1; k <= 60; ++k) // a second at 60 frames per second
             f.frameAt(100.0 + k / 60.0);
         QVERIFY2(std::abs(f.s.simulation().stepCount() - 128) <= 1, qPrintable(QString::number(f.s.simulation().stepCount())));
         QVERIFY(screenCurrent(&f.s));
         const long long second = f.s.simulation().stepCount();
-        f.s.setTempo(Pacer::Fast); // from the next frame on
+        f.s.pacing()->setTempo(Pacer::Fast); // from the next frame on
         f.frameAt(101.125);
         QCOMPARE(f.s.simulation().stepCount(), second + 64);
-        f.s.setTempo(Pacer::Fastest);
+        f.s.pacing()->setTempo(Pacer::Fastest);
         QCOMPARE(timer->interval(), 0);
         timer->stop();
         f.frameAt(101.125);
         f.frameAt(101.125);
         QCOMPARE(f.s.simulation().stepCount(), second + 66);
-        f.s.setTempo(Pacer::Normal);
+        f.s.pacing()->setTempo(Pacer::Normal);
         f.s.startEvolution(false);
         f.frameAt(200.0); // a tick still queued after the stop: nothing
         QCOMPARE(f.s.simulation().stepCount(), second + 66);
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(f.s.simulation().stepCount(), 0);
         QVERIFY(status.last()[0].toString().startsWith(QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ")));
         QVERIFY(screenCurrent(&f.s));
-        f.s.setTempo(Pacer::Fastest); // while running, the run goes on from the start
+        f.s.pacing()->setTempo(Pacer::Fastest); // while running, the run goes on from the start
         f.s.startEvolution(true);
         f.s.findChild<QTimer *>()->stop();
         f.frameAt(101.0);
@@ -158,7 +158,6 @@ private slots:
         f.s.setP(100);
         f.place({300, 150});
         QCOMPARE(f.s.measuringLine(), 610);
-        QVERIFY(f.s.lineFollowsPotential());
         for (const char *mode : {"packet", "potential"}) {
             const QImage img = f.shot();
             QVERIFY2(img.pixel(100, 147) == Energy, mode);
@@ -184,7 +183,6 @@ private slots:
             f.s.fourierOnOff(QByteArray(mode) == "smoothing");
             ctrlDrag(&f.s, {{450, 300}, {700, 100}, {x, 300}});
             QVERIFY2(f.s.measuringLine() == x, mode);
-            QVERIFY2(!f.s.lineFollowsPotential(), mode);
             QVERIFY2(std::equal(pot.begin(), pot.end(), f.s.getPot()), mode);
             QVERIFY2(f.wave() == packet, mode);
             QVERIFY2(f.s.potential()->history()->count() == 1, mode);
@@ -213,7 +211,7 @@ private slots:
         f.place({200, 5}); // as high as the view: its peak covers the energy's row
         const PacketMeasurement m = f.s.simulation().measure(0);
         const int row = int(200 - m.meanE / 0.0001);
-        f.s.setTempo(Pacer::Fastest);
+        f.s.pacing()->setTempo(Pacer::Fastest);
         f.s.startEvolution(true);
         f.s.findChild<QTimer *>()->stop();
         f.frameAt(101.0);

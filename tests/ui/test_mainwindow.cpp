@@ -292,7 +292,7 @@ private slots:
                                      "Langsam", "Normal", "Schnell", "So schnell wie möglich", "-",
                                      "&Messlinie auf den höchsten Punkt"}));
         QVERIFY(action(w, "Normal")->isChecked());
-        QCOMPARE(s->tempo(), Pacer::Normal);
+        QCOMPARE(s->pacing()->tempo(), Pacer::Normal);
 
         // The status bar's two lines: empty until there is a packet, then time and numbers.
         auto *status = w.findChild<QLabel *>("evolutionStatus");
@@ -335,15 +335,15 @@ private slots:
 
         // The tempo is remembered for the next window; what is not a tempo counts as Normal.
         action(w, "Schnell")->trigger();
-        QCOMPARE(s->tempo(), Pacer::Fast);
+        QCOMPARE(s->pacing()->tempo(), Pacer::Fast);
         {
             SchMainWindow next;
-            QCOMPARE(next.drawingSurface()->tempo(), Pacer::Fast);
+            QCOMPARE(next.drawingSurface()->pacing()->tempo(), Pacer::Fast);
             QVERIFY(action(next, "Schnell")->isChecked());
         }
         QSettings("Quantaura", "Quantaura").setValue("evolution/tempo", "zügig");
         SchMainWindow odd;
-        QCOMPARE(odd.drawingSurface()->tempo(), Pacer::Normal);
+        QCOMPARE(odd.drawingSurface()->pacing()->tempo(), Pacer::Normal);
         QVERIFY(action(odd, "Normal")->isChecked());
 
         // The measuring line back to the potential's highest point.

@@ -143,7 +143,7 @@ private slots:
         // fast as possible that is 0 ms, one step per tick; stopping keeps the wave where it is.
         // The ticks are given by hand, each checked on the screen.
         f.fill(0.01);
-        f.s.setTempo(Pacer::Fastest);
+        f.s.pacing()->setTempo(Pacer::Fastest);
         f.s.startEvolution(true);
         auto *timer = f.s.findChild<QTimer *>();
         QVERIFY(timer->isActive());

@@ -96,7 +96,7 @@ int main(int argc, char **argv)
         click(surface, QPoint(surface->width() / 4, surface->midRow() - 100));
         QObject::connect(timer, &QTimer::timeout, [&] { ++ticks; });
         counter.paints = 0;
-        surface->setTempo(Pacer::Fastest); // a step per tick, as fast as the machine allows
+        surface->pacing()->setTempo(Pacer::Fastest); // a step per tick, as fast as the machine allows
         start->click();
         clock.start();
         QTimer::singleShot(int(seconds * 1000), &window, [&] {

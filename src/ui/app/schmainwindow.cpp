@@ -328,14 +328,15 @@ void SchMainWindow::fillEvolutionMenu(QMenu *menu, QPushButton *startButton)
                                               QStringLiteral("So schnell wie möglich")};
     bool known = false;
     const int saved = settings().value(TempoKey).toInt(&known);
-    surface->setTempo(known ? saved : int(Pacer::Normal)); // out of range: Normal as well
+    PacedTimer *pacing = surface->pacing();
+    pacing->setTempo(known ? saved : int(Pacer::Normal)); // out of range: Normal as well
     for (int t = 0; t < Pacer::TempoCount; ++t) {
         QAction *a = menu->addAction(names[t]);
         a->setCheckable(true);
-        a->setChecked(t == surface->tempo());
+        a->setChecked(t == pacing->tempo());
         tempi->addAction(a);
-        connect(a, &QAction::triggered, surface, [this, t] {
-            surface->setTempo(t);
+        connect(a, &QAction::triggered, pacing, [pacing, t] {
+            pacing->setTempo(t);
             settings().setValue(TempoKey, t);
         });
     }

@@ -12,7 +12,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -24,11 +23,8 @@ SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton
     : QWidget(parent), model(new PotentialModel(this)), sim(model->samples().data())
 {
     composer.resize(10, 10, devicePixelRatioF()); // until the first resize event
-    realTime.start();
-    clock = [this] { return realTime.nsecsElapsed() * 1e-9; };
-    timer = new QTimer(this);
-    timer->setTimerType(Qt::PreciseTimer); // frames at an even pace
-    connect(timer, &QTimer::timeout, this, &SchDrawingSurface::advanceFrame);
+    pace = new PacedTimer(this);
+    connect(pace, &PacedTimer::frame, this, &SchDrawingSurface::showFrame);
     connect(model, &PotentialModel::changed, this, &SchDrawingSurface::potentialChanged);
     if (fourierButton)
         connect(this, &SchDrawingSurface::selectionToolEnded, fourierButton, [fourierButton] { fourierButton->setChecked(false); });
@@ -305,13 +301,11 @@ void SchDrawingSurface::startEvolution(bool on)
 {
     if (on) {
         composer.clear();
-        pacer.start(clock());
-        timer->start(pacer.tempo() == Pacer::Fastest ? 0 : FrameInterval);
+        pace->start();
         running = true;
         update();
     } else {
-        timer->stop();
-        pacer.stop();
+        pace->stop();
         running = false;
         refresh();
     }
@@ -324,20 +318,12 @@ void SchDrawingSurface::paintEvolution()
     reportStatus();
 }
 
-void SchDrawingSurface::advanceFrame()
+void SchDrawingSurface::showFrame(int steps)
 {
-    const int steps = pacer.frame(clock());
     sim.advance(steps);
     drawEvolution(sim.wave(), model->samples().data()); // also the first frame after the start
     if (steps > 0)
         reportStatus();
-}
-
-void SchDrawingSurface::setTempo(int tempo)
-{
-    pacer.setTempo(tempo);
-    if (running) // the pacer counts on from the last frame, at the new tempo
-        timer->start(pacer.tempo() == Pacer::Fastest ? 0 : FrameInterval);
 }
 
 void SchDrawingSurface::singleStep()

@@ -3,17 +3,15 @@
 #define QUANTAURA_SCHDRAWINGSURFACE_H
 
 #include "physics/grid.h"
-#include "physics/pacer.h"
 #include "physics/packetsimulation.h"
 #include "ui/evolution/evolutioncomposer.h"
+#include "ui/evolution/pacedtimer.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
 
 #include <complex>
-#include <functional>
 
 class PotentialModel;
 class QPushButton;
@@ -25,18 +23,16 @@ class SideWindows;
 // the potential or the wave function, composed by its EvolutionComposer. paintEvent only copies
 // the composer's image to the screen.
 //
-// The running evolution is paced: a timer of about 60 frames per second asks the Pacer how many
-// steps the real time since the last frame is worth at the chosen tempo, takes them and shows
-// one frame (at Pacer::Fastest a 0 ms timer and one step per frame). While a packet exists,
-// every picture carries its energy <E> as a line with a faint band of +- Delta E, at the
-// potential's scale, and a dotted measuring line; statusChanged() reports time and measurements.
+// The running evolution is paced by its PacedTimer: each frame takes the steps the real time
+// since the last one is worth at the chosen tempo, and shows them in one picture. While a
+// packet exists, every picture carries its energy <E> as a line with a faint band of +- Delta E,
+// at the potential's scale, and a dotted measuring line; statusChanged() reports the time and
+// the measurements.
 class SchDrawingSurface : public QWidget
 {
     Q_OBJECT
 public:
     enum Mode { PotentialMode = 1, PacketMode = 2, SelectionBit = 16 };
-    // Milliseconds between two frames of the paced evolution.
-    static constexpr int FrameInterval = 16;
 
     // The surface switches the buttons it is given off itself (see the signals); without them,
     // whoever owns the buttons connects the signals.
@@ -53,17 +49,13 @@ public:
     double smoothingLevel() const { return flevel; }
     bool isRunning() const { return running; }
     int midRow() const { return composer.midRow(); }
-    Pacer::Tempo tempo() const { return pacer.tempo(); }
+    // The tempo and the clock of the running evolution.
+    PacedTimer *pacing() const { return pace; }
     // Grid index of the measuring line: the probabilities are those left of it and from it on.
     // Until it is moved it stands on the potential's highest point, and follows it.
     int measuringLine() const { return lineIndex; }
-    bool lineFollowsPotential() const { return lineFollows; }
     // The status text for the packet as it is now; empty without a packet.
     QString statusText() const;
-
-    // Seconds from any fixed origin, read at every frame of the running evolution: a steady
-    // clock, replaceable so that tests give the time themselves.
-    std::function<double()> clock;
 
     // The side windows open through `owner` from now on (by default through one of the surface's
     // own, beside the surface's window).
@@ -97,8 +89,6 @@ public slots:
     void paintEvolution();
     double *getPot();
     void setPot(double *samples);
-    // A Pacer::Tempo; from the next frame on.
-    void setTempo(int tempo);
     // One step, shown at once (also while stopped).
     void singleStep();
     // Back to the packet as last placed, at t = 0.
@@ -107,8 +97,6 @@ public slots:
     void setMeasuringLine(int index);
     // The measuring line goes back to the potential's highest point and follows it again.
     void followHighestPoint();
-    // One frame of the paced evolution: the steps the time since the last one is worth.
-    void advanceFrame();
 
 signals:
     // A change of the drawing mode ended the smoothing tool: "Fourier" goes off.
@@ -139,6 +127,8 @@ private:
     // The marks and the status after the packet or the line changed, and the picture if needed.
     void showMarks();
     void reportStatus();
+    // One frame of the running evolution with the steps the pacing says are due.
+    void showFrame(int steps);
 
     PotentialModel *model;
     PacketSimulation sim;
@@ -156,9 +146,7 @@ private:
     bool selecting = false; // the rubber band of a left-button selection is in the image
     int curIndex = 0;
     int lastIndex = -1;
-    QTimer *timer;
-    Pacer pacer;
-    QElapsedTimer realTime;
+    PacedTimer *pace;
     int lineIndex = GridPoints / 2;
     bool lineFollows = true;
     bool movingLine = false; // a Ctrl + left drag moves the measuring line
