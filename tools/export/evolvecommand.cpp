@@ -7,8 +7,10 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <iterator>
 #include <locale>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace {
