@@ -3,7 +3,8 @@
 // timer tick (one step, the frame, and the paint into the window's backing store). Each is
 // measured for the program (the composer, the surface) and for a copy of the earlier composer
 // kept here as the reference: full black fill, one scanLine() per pixel, the colour through
-// atan2 and three cosines, and a repaint of the whole widget.
+// atan2 and three cosines, and a repaint of the whole widget. Last, a paced frame at the tempo
+// "Normal": the steps 1/60 s is worth (with the sub-steps the packet needs) and the frame.
 #include "physics/grid.h"
 #include "physics/phasecolour.h"
 #include "physics/propagator.h"
@@ -14,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -182,6 +184,42 @@ void BM_Tick(benchmark::State &state)
 }
 BENCHMARK_TEMPLATE(BM_Tick, true)->Name("BM_Tick/reference")->Apply(tickArgs);
 BENCHMARK_TEMPLATE(BM_Tick, false)->Name("BM_Tick")->Apply(tickArgs);
+
+// One frame of the running evolution at "Normal" (128 steps a second, about 2.1 a frame at 60
+// frames a second) on the double-well example, 1920 x 1080: a packet of width `dx` placed in the
+// left well as a user would, 100 pixels high. The counter "substeps" is the n the step rule
+// picks for it (the surface's first width, 100, wider than the well: the most there is, 64; the
+// width slider's first position, 40: 16).
+void BM_PacedFrame(benchmark::State &state)
+{
+    SchDrawingSurface surface(nullptr);
+    double now = 0.0;
+    surface.pacing()->clock = [&now] { return now; };
+    surface.resize(1920, 1080);
+    surface.show();
+    QCoreApplication::processEvents();
+    std::vector<double> pot(N);
+    for (int k = 0; k < N; ++k) // doppelmulde.pot: wells 100 points wide and 0.02 deep, 40 apart
+        pot[k] = std::fabs(k - 511.5) >= 20 && std::fabs(k - 511.5) < 120 ? -0.02 : 0.0;
+    surface.setPot(pot.data());
+    surface.packOnOff(true);
+    surface.setDX(int(state.range(0)));
+    const QPoint at((441 * 1920 + N - 1) / N, surface.midRow() - 100);
+    QMouseEvent press(QEvent::MouseButtonPress, at, surface.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&surface, &press);
+    surface.startEvolution(true);
+    QTimer *timer = surface.findChild<QTimer *>();
+    timer->stop(); // the frames are called here
+    for (auto _ : state) {
+        now += 1.0 / 60;
+        QMetaObject::invokeMethod(timer, "timeout");
+        QCoreApplication::processEvents();
+    }
+    state.counters["substeps"] = surface.simulation().subSteps();
+    state.counters["steps/frame"] = benchmark::Counter(double(surface.simulation().stepCount()) / state.iterations());
+    surface.startEvolution(false);
+}
+BENCHMARK(BM_PacedFrame)->Arg(100)->Arg(40)->ArgName("dx")->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char **argv)

@@ -19,6 +19,10 @@ public:
 
     // Solves (1 + i dt H / 2) psi_new = (1 - i dt H / 2) psi_old in place.
     void step(double dt);
+    // `times` such steps over the potential as it is now, bit for bit the same as `times` calls
+    // of step(dt), about twice as fast: the elimination of the left-hand matrix, whose divisions
+    // are the serial chain of a step, is done once for all of them. None for times <= 0.
+    void step(double dt, int times);
 
     int size() const { return count_; }
 
@@ -31,6 +35,8 @@ private:
     // divisions of the textbook solve, which would dominate the step.
     std::vector<std::complex<double>> solved_;
     std::vector<std::complex<double>> coupling_;
+    // For step(dt, times): per row the reciprocal of the eliminated main diagonal.
+    std::vector<std::complex<double>> reciprocal_;
 };
 
 #endif

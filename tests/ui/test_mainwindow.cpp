@@ -32,6 +32,13 @@ class TestMainWindow : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        // The tempo is remembered: in the test's own settings, never the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings("Quantaura", "Quantaura").clear();
+    }
+
     void sliderControlReadsDecimalIntegers()
     {
         // From 40 in -100..100: an optionally signed decimal with white space around it, clamped
@@ -302,6 +309,89 @@ private slots:
         QCOMPARE(std::count(s->getPot(), s->getPot() + N, 0.0), qsizetype(N));
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(w.potentialModified());
+    }
+
+    void evolutionMenuKeysAndStatusBar()
+    {
+        SchMainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        SchDrawingSurface *s = w.drawingSurface();
+        QStringList titles;
+        for (QAction *a : w.menuBar()->actions())
+            if (!a->isSeparator())
+                titles << a->text();
+        QCOMPARE(titles, QStringList({"&File", "&Bearbeiten", "&Zeitentwicklung", "&Help"}));
+        QMenu *menu = w.menuBar()->actions()[2]->menu();
+        QStringList items;
+        for (QAction *a : menu->actions())
+            items << (a->isSeparator() ? QString("-") : a->text() + (a->shortcut().isEmpty() ? "" : " " + a->shortcut().toString()));
+        QCOMPARE(items, QStringList({"&Start Space", "&Einzelschritt .", "&Zurück zum Anfang Home", "-", "Sehr langsam",
+                                     "Langsam", "Normal", "Schnell", "So schnell wie möglich", "-",
+                                     "&Messlinie auf den höchsten Punkt"}));
+        QVERIFY(action(w, "Normal")->isChecked());
+        QCOMPARE(s->pacing()->tempo(), Pacer::Normal);
+
+        // The status bar's two lines: empty until there is a packet, then time and numbers.
+        auto *status = w.findChild<QLabel *>("evolutionStatus");
+        QVERIFY(status->text().isEmpty());
+        const int width = w.width(), height = status->height();
+        QTest::mouseClick(find<QPushButton>(w, "Pack"), Qt::LeftButton);
+        drag(s, {{s->width() / 3, s->midRow() - 80}});
+        QVERIFY(status->text().startsWith(QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ")));
+        QCOMPARE(status->text(), s->statusText());
+        QCOMPARE(status->text().count('\n'), 1);
+        QCOMPARE(w.width(), width); // the long line never widens the window
+        QCOMPARE(status->height(), height);
+
+        // Start on the button and in the menu are one; Space starts and stops on the surface.
+        QPushButton *start = find<QPushButton>(w, "Start");
+        start->click();
+        QVERIFY(action(w, "&Start")->isChecked());
+        QVERIFY(s->isRunning());
+        action(w, "&Start")->trigger();
+        QVERIFY(!start->isChecked());
+        QVERIFY(!s->isRunning());
+        s->setFocus();
+        QTest::keyClick(s, Qt::Key_Space);
+        QVERIFY(start->isChecked());
+        QVERIFY(s->isRunning());
+        // "." steps, and first stops a running evolution.
+        const long long before = s->simulation().stepCount();
+        QTest::keyClick(&w, Qt::Key_Period);
+        QVERIFY(!start->isChecked());
+        QVERIFY(!s->isRunning());
+        QCOMPARE(s->simulation().stepCount(), before + 1);
+        QVERIFY(status->text().startsWith(QString("t = %1 Schritte").arg(before + 1)));
+        QVERIFY(screenCurrent(s));
+        QTest::keyClick(s, Qt::Key_Home); // back to the start
+        QCOMPARE(s->simulation().stepCount(), 0);
+        QVERIFY(status->text().startsWith("t = 0 Schritte"));
+        find<QPushButton>(w, "Pack")->setFocus();
+        QTest::keyClick(find<QPushButton>(w, "Pack"), Qt::Key_Space); // Space elsewhere: not the evolution
+        QVERIFY(!start->isChecked());
+
+        // The tempo is remembered for the next window; what is not a tempo counts as Normal.
+        action(w, "Schnell")->trigger();
+        QCOMPARE(s->pacing()->tempo(), Pacer::Fast);
+        {
+            SchMainWindow next;
+            QCOMPARE(next.drawingSurface()->pacing()->tempo(), Pacer::Fast);
+            QVERIFY(action(next, "Schnell")->isChecked());
+        }
+        QSettings("Quantaura", "Quantaura").setValue("evolution/tempo", "zügig");
+        SchMainWindow odd;
+        QCOMPARE(odd.drawingSurface()->pacing()->tempo(), Pacer::Normal);
+        QVERIFY(action(odd, "Normal")->isChecked());
+
+        // The measuring line back to the potential's highest point.
+        s->setMeasuringLine(100);
+        std::vector<double> pot(GridPoints, 0.0);
+        pot[700] = 0.01;
+        s->setPot(pot.data());
+        QCOMPARE(s->measuringLine(), 100);
+        action(w, "&Messlinie auf den höchsten Punkt")->trigger();
+        QCOMPARE(s->measuringLine(), 700);
     }
 
     void exitAndClosingEndTheProgram()

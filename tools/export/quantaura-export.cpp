@@ -3,6 +3,7 @@
 // potential file, on standard output as CSV. The windows themselves compute them, offscreen and
 // never shown, so the numbers are those a user sees in them.
 #include "csvwriter.h"
+#include "evolvecommand.h"
 #include "physics/scattersetup.h"
 #include "ui/app/potentialfile.h"
 #include "ui/app/toolkittranslation.h"
@@ -219,11 +220,12 @@ int main(int argc, char **argv)
         "  eigen           die Energien der gebundenen Zustände (wie im Eigenfunktionsfenster)\n"
         "  eigenfunctions  die Eigenfunktionen, eine Spalte je Zustand\n"
         "  scattering      E, R und T (wie im Streufenster nach \"Calc\")\n"
+        "  evolve          Zeit, Norm, <x>, <p>, <E>, dE und P links/rechts eines Wellenpakets\n"
         "Endet mit 0, wenn alles geschrieben ist, mit 1, wenn die Datei, das Potential oder das Schreiben\n"
         "scheitert, und mit 2 bei einem falschen Aufruf."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("eigen, eigenfunctions oder scattering"));
+    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("eigen, eigenfunctions, scattering oder evolve"));
     parser.addPositionalArgument(QStringLiteral("datei"), QStringLiteral("die Potentialdatei (*.pot)"));
     const QCommandLineOption widthOption(QStringLiteral("width"),
                                          QStringLiteral("Potentialbreite (scattering), 0.00001 bis 1 in Schritten "
@@ -247,6 +249,7 @@ int main(int argc, char **argv)
                                                          "Tabellenkalkulation)."));
     const QCommandLineOption noHeaderOption(QStringLiteral("no-header"), QStringLiteral("Ohne die Kopfzeile."));
     parser.addOptions({widthOption, factorOption, pngOption, digitsOption, germanOption, noHeaderOption});
+    EvolveCommand::addOptions(parser);
     // Not process(): it ends a wrong call with 1, the code for a failed file.
     if (!parser.parse(QCoreApplication::arguments())) {
         complain(QStringLiteral("%1 (--help zeigt die Aufrufe)").arg(parser.errorText()));
@@ -259,9 +262,9 @@ int main(int argc, char **argv)
 
     const QStringList args = parser.positionalArguments();
     const QStringList commands = {QStringLiteral("eigen"), QStringLiteral("eigenfunctions"),
-                                  QStringLiteral("scattering")};
+                                  QStringLiteral("scattering"), QStringLiteral("evolve")};
     if (!args.isEmpty() && !commands.contains(args[0])) {
-        complain(QStringLiteral("unbekannter Befehl \"%1\": eigen, eigenfunctions oder scattering.").arg(args[0]));
+        complain(QStringLiteral("unbekannter Befehl \"%1\": eigen, eigenfunctions, scattering oder evolve.").arg(args[0]));
         return 2;
     }
     if (args.size() != 2) {
@@ -273,6 +276,12 @@ int main(int argc, char **argv)
     const bool scatter = command == QLatin1String("scattering");
     if (!scatter && (parser.isSet(widthOption) || parser.isSet(factorOption))) {
         complain(QStringLiteral("--width und --emax-factor gelten nur für scattering."));
+        return 2;
+    }
+    const bool evolve = command == QLatin1String("evolve");
+    if (evolve ? parser.isSet(pngOption) : EvolveCommand::optionsSet(parser)) {
+        complain(evolve ? QStringLiteral("--png gilt nicht für evolve.")
+                        : QStringLiteral("--x0, --p, --dx, --dp, --steps, --every und --line gelten nur für evolve."));
         return 2;
     }
     bool ok = false;
@@ -333,8 +342,9 @@ int main(int argc, char **argv)
 
     CsvWriter csv(format);
     const QString png = parser.value(pngOption);
-    const int status = scatter ? scattering(pot, width, factor, png, csv)
-                               : eigen(pot, command == QLatin1String("eigenfunctions"), png, csv);
+    const int status = evolve    ? EvolveCommand::run(parser, pot, csv, complain)
+                       : scatter ? scattering(pot, width, factor, png, csv)
+                                 : eigen(pot, command == QLatin1String("eigenfunctions"), png, csv);
     if (status != 0)
         return status;
     const std::string &out = csv.text();

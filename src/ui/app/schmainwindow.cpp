@@ -8,9 +8,11 @@
 #include "ui/app/handbookwindow.h"
 #include "ui/app/potentialfile.h"
 #include "ui/app/sidewindows.h"
+#include "ui/evolution/evolutionstatus.h"
 #include "ui/evolution/potentialmodel.h"
 #include "ui/evolution/schdrawingsurface.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -19,11 +21,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUndoStack>
@@ -85,6 +89,7 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     QMenu *edit = new QMenu(QStringLiteral("&Bearbeiten"), this);
     QAction *undo = edit->addAction(QStringLiteral("&Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     QAction *redo = edit->addAction(QStringLiteral("&Wiederherstellen"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    QMenu *evolution = new QMenu(QStringLiteral("&Zeitentwicklung"), this); // filled below
     QMenu *help = new QMenu(QStringLiteral("&Help"), this);
     help->addAction(QStringLiteral("&Handbuch"), QKeySequence(Qt::Key_F1), this, [this] { HandbookWindow::showFor(this); });
     help->addAction(QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_H), this, &SchMainWindow::about);
@@ -93,6 +98,7 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     help->addAction(addWhatsThisKey(this));
     menu->addMenu(file);
     menu->addMenu(edit);
+    menu->addMenu(evolution);
     menu->addSeparator();
     menu->addMenu(help);
     statusBar();
@@ -267,7 +273,8 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
                  QStringLiteral("Baut das Paket neu und rechnet es so viele Zeitschritte zu dt = 50 m·Δx²/ħ voraus "
                                 "(negative Werte: keine Schritte)."));
     describeControl(startButton, QStringLiteral("Start"),
-                    QStringLiteral("Startet und hält die Zeitentwicklung: je Bild ein Crank-Nicolson-Schritt zu dt = 50 m·Δx²/ħ."),
+                    QStringLiteral("Startet und hält die Zeitentwicklung (auch mit der Leertaste auf der Zeichenfläche): "
+                                   "Schritte zu dt = 50 m·Δx²/ħ im Tempo des Menüs Zeitentwicklung."),
                     QStringLiteral("Das Potential lässt sich auch während des Laufs zeichnen."));
     describeControl(streuButton, QStringLiteral("Streuung"),
                     QStringLiteral("Öffnet die Streurechnung einer ebenen Welle an einer Kopie des Potentials (dort ×1000)."));
@@ -275,10 +282,80 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
                     QStringLiteral("Öffnet die gebundenen Zustände einer Kopie des Potentials; Energien in Pixelzeilen, "
                                    "1 = 0.0001 ħ²/(m·Δx²)."));
     describeControl(surface, QStringLiteral("Zeichenfläche"),
-                    QStringLiteral("Zeichenfläche: das Potential (weiß) oder das Wellenpaket (Farbe = Phase, Höhe = Betrag)."),
+                    QStringLiteral("Zeichenfläche: das Potential (weiß) oder das Wellenpaket (Farbe = Phase, Höhe = Betrag); "
+                                   "gelb die Energie ⟨E⟩ des Pakets mit dem Band ±ΔE, gepunktet die Messlinie "
+                                   "(Strg + linke Maustaste verschiebt sie)."),
                     potUnit);
 
+    fillEvolutionMenu(evolution, startButton);
+
     setMinimumSize(150, 80);
+}
+
+namespace {
+// The tempo is the only thing the program remembers between sessions.
+const QString TempoKey = QStringLiteral("evolution/tempo");
+QSettings settings()
+{
+    return QSettings(QStringLiteral("Quantaura"), QStringLiteral("Quantaura"));
+}
+} // namespace
+
+void SchMainWindow::fillEvolutionMenu(QMenu *menu, QPushButton *startButton)
+{
+    // Start and stop stay on the button; the item follows it both ways. Space acts while the
+    // surface has the focus: elsewhere it presses the focused button, as always.
+    QAction *start = menu->addAction(QStringLiteral("&Start"));
+    start->setCheckable(true);
+    start->setShortcut(QKeySequence(Qt::Key_Space));
+    start->setShortcutContext(Qt::WidgetShortcut);
+    surface->addAction(start);
+    connect(start, &QAction::toggled, startButton, &QPushButton::setChecked);
+    connect(startButton, &QPushButton::toggled, start, &QAction::setChecked);
+    // A step pauses a running evolution first: the step is the one the picture shows.
+    QAction *step = menu->addAction(QStringLiteral("&Einzelschritt"), QKeySequence(Qt::Key_Period));
+    connect(step, &QAction::triggered, surface, [this, startButton] {
+        startButton->setChecked(false);
+        surface->singleStep();
+    });
+    QAction *restart = menu->addAction(QStringLiteral("&Zurück zum Anfang"), QKeySequence(Qt::Key_Home));
+    restart->setShortcutContext(Qt::WidgetShortcut); // Home belongs to the sliders elsewhere
+    surface->addAction(restart);
+    connect(restart, &QAction::triggered, surface, &SchDrawingSurface::restart);
+
+    menu->addSeparator();
+    auto *tempi = new QActionGroup(menu);
+    const QString names[Pacer::TempoCount] = {QStringLiteral("Sehr langsam"), QStringLiteral("Langsam"),
+                                              QStringLiteral("Normal"), QStringLiteral("Schnell"),
+                                              QStringLiteral("So schnell wie möglich")};
+    bool known = false;
+    const int saved = settings().value(TempoKey).toInt(&known);
+    PacedTimer *pacing = surface->pacing();
+    pacing->setTempo(known ? saved : int(Pacer::Normal)); // out of range: Normal as well
+    for (int t = 0; t < Pacer::TempoCount; ++t) {
+        QAction *a = menu->addAction(names[t]);
+        a->setCheckable(true);
+        a->setChecked(t == pacing->tempo());
+        tempi->addAction(a);
+        connect(a, &QAction::triggered, pacing, [pacing, t] {
+            pacing->setTempo(t);
+            settings().setValue(TempoKey, t);
+        });
+    }
+
+    menu->addSeparator();
+    QAction *line = menu->addAction(QStringLiteral("&Messlinie auf den höchsten Punkt"));
+    connect(line, &QAction::triggered, surface, &SchDrawingSurface::followHighestPoint);
+
+    // Time and measurements of the packet, two lines, as long as there is one.
+    auto *status = new QLabel(statusBar());
+    status->setObjectName(QStringLiteral("evolutionStatus"));
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed); // never widens the window
+    status->setFixedHeight(2 * status->fontMetrics().lineSpacing() + 2); // the same with or without a packet
+    status->setToolTip(evolutionStatusHelp());
+    status->setWhatsThis(evolutionStatusHelp());
+    statusBar()->addWidget(status, 1);
+    connect(surface, &SchDrawingSurface::statusChanged, status, &QLabel::setText);
 }
 
 bool SchMainWindow::potentialModified() const

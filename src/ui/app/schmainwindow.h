@@ -11,6 +11,7 @@
 class EditableSlider;
 class QButtonGroup;
 class QGroupBox;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class SchDrawingSurface;
@@ -63,6 +64,9 @@ protected:
 
 private:
     void load(const QString &name);
+    // The menu "Zeitentwicklung": start and stop (mirroring the button), single step, restart,
+    // the tempo (remembered between sessions) and the measuring line.
+    void fillEvolutionMenu(QMenu *menu, QPushButton *startButton);
 
     QMenuBar *menu;
     QGroupBox *actionGroup;

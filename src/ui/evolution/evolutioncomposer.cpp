@@ -68,6 +68,53 @@ void EvolutionComposer::clear()
     view.fill(Black);
     shown.assign(viewWidth, Span());
     frameOnly = true;
+    if (view.isNull())
+        return;
+    uchar *const bits = view.bits();
+    const qsizetype stride = view.bytesPerLine();
+    fillRows(bits, stride, marks.bandTop, marks.bandBottom, BandColour);
+    fillRows(bits, stride, marks.energyRow, marks.energyRow, EnergyColour);
+    if (marks.lineColumn >= 0 && marks.lineColumn < viewWidth)
+        markColumn(bits, stride, marks.lineColumn, 0, viewHeight - 1);
+}
+
+bool EvolutionComposer::setOverlay(const Overlay &overlay)
+{
+    if (overlay == marks)
+        return false;
+    marks = overlay;
+    frameOnly = false; // the next frame starts from a fresh picture
+    return true;
+}
+
+void EvolutionComposer::fillRows(uchar *bits, qsizetype stride, int from, int to, QRgb colour) const
+{
+    from = std::max(from, 0);
+    to = std::min(to, viewHeight - 1);
+    if (from > to)
+        return;
+    for (int y = deviceY[from]; y < deviceY[to + 1]; ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(bits + y * stride), view.width(), colour);
+}
+
+void EvolutionComposer::eraseColumn(uchar *bits, qsizetype stride, int column, int from, int to) const
+{
+    fillColumn(bits, stride, column, from, to, Black);
+    const int top = std::max(from, marks.bandTop), bottom = std::min(to, marks.bandBottom);
+    if (top <= bottom)
+        fillColumn(bits, stride, column, top, bottom, BandColour);
+    markColumn(bits, stride, column, from, to);
+}
+
+void EvolutionComposer::markColumn(uchar *bits, qsizetype stride, int column, int from, int to) const
+{
+    if (marks.energyRow >= from && marks.energyRow <= to)
+        fillColumn(bits, stride, column, marks.energyRow, marks.energyRow, EnergyColour);
+    if (column != marks.lineColumn)
+        return;
+    for (int row = std::max(from, 0); row <= to; ++row)
+        if (dotted(row))
+            fillColumn(bits, stride, column, row, row, LineColour);
 }
 
 void EvolutionComposer::drawPotential(const double *A, QRgb colour)
@@ -167,12 +214,12 @@ QRect EvolutionComposer::compose(const std::complex<double> *wave, const double 
             continue;
         if (had) { // erase what the new line does not cover
             if (!has || now.top > old.bottom || now.bottom < old.top) {
-                fillColumn(bits, stride, i, old.top, old.bottom, Black);
+                eraseColumn(bits, stride, i, old.top, old.bottom);
             } else {
                 if (old.top < now.top)
-                    fillColumn(bits, stride, i, old.top, now.top - 1, Black);
+                    eraseColumn(bits, stride, i, old.top, now.top - 1);
                 if (old.bottom > now.bottom)
-                    fillColumn(bits, stride, i, now.bottom + 1, old.bottom, Black);
+                    eraseColumn(bits, stride, i, now.bottom + 1, old.bottom);
             }
         }
         if (has) { // draw what the old line did not show already

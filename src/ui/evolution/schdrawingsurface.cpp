@@ -2,20 +2,20 @@
 #include "ui/evolution/schdrawingsurface.h"
 
 #include "physics/grid.h"
+#include "physics/packetmeasurement.h"
 #include "physics/phasecolour.h"
 #include "physics/potentialpen.h"
 #include "ui/app/sidewindows.h"
+#include "ui/evolution/evolutionstatus.h"
 #include "ui/evolution/potentialmodel.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace {
-const QRgb Black = qRgb(0, 0, 0);
 const QRgb White = qRgb(255, 255, 255);
 } // namespace
 
@@ -23,8 +23,8 @@ SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton
     : QWidget(parent), model(new PotentialModel(this)), sim(model->samples().data())
 {
     composer.resize(10, 10, devicePixelRatioF()); // until the first resize event
-    timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &SchDrawingSurface::paintEvolution);
+    pace = new PacedTimer(this);
+    connect(pace, &PacedTimer::frame, this, &SchDrawingSurface::showFrame);
     connect(model, &PotentialModel::changed, this, &SchDrawingSurface::potentialChanged);
     if (fourierButton)
         connect(this, &SchDrawingSurface::selectionToolEnded, fourierButton, [fourierButton] { fourierButton->setChecked(false); });
@@ -32,6 +32,7 @@ SchDrawingSurface::SchDrawingSurface(QWidget *parent, QPushButton *fourierButton
         connect(this, &SchDrawingSurface::scatteringRefused, streuButton, [streuButton] { streuButton->setChecked(false); });
     setMinimumSize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel from the image
+    setFocusPolicy(Qt::StrongFocus); // for the keys of the evolution (Space: start and stop)
 }
 
 SchDrawingSurface::~SchDrawingSurface() = default;
@@ -63,11 +64,53 @@ void SchDrawingSurface::redraw()
 
 void SchDrawingSurface::refresh()
 {
+    placeMarks();
     if (running)
         composer.clear();
     else
         redraw();
     update();
+    reportStatus();
+}
+
+bool SchDrawingSurface::placeMarks()
+{
+    EvolutionComposer::Overlay marks;
+    if (sim.hasPacket()) {
+        const PacketMeasurement m = sim.measure(lineIndex);
+        marks.energyRow = composer.rowOf(m.meanE);
+        marks.bandTop = composer.rowOf(m.meanE + m.spreadE);
+        marks.bandBottom = composer.rowOf(m.meanE - m.spreadE);
+        // The first column that shows the line's grid index or one right of it.
+        marks.lineColumn = int((qint64(lineIndex) * composer.width() + GridPoints - 1) / GridPoints);
+    }
+    return composer.setOverlay(marks);
+}
+
+void SchDrawingSurface::showMarks()
+{
+    // While running, the next frame starts afresh with them; no blank picture in between.
+    if (placeMarks() && !running) {
+        redraw();
+        update();
+    }
+    reportStatus();
+}
+
+QString SchDrawingSurface::statusText() const
+{
+    if (!sim.hasPacket())
+        return QString();
+    return evolutionStatusText(sim.stepCount(), sim.time(), sim.measure(lineIndex));
+}
+
+void SchDrawingSurface::reportStatus()
+{
+    const QString text = statusText();
+    if (text == lastStatus)
+        return;
+    lastStatus = text;
+    emit statusChanged(text);
 }
 
 void SchDrawingSurface::drawEvolution(const std::complex<double> *wave, const double *V)
@@ -85,21 +128,28 @@ void SchDrawingSurface::drawSelection(const QRect &rect)
 
 void SchDrawingSurface::applyPen(int i, double v)
 {
-    if (running)
-        composer.clear();
-    // The old curve is erased and the new one drawn here, not repainted as a whole.
-    composer.drawPotential(model->samples().data(), Black);
     drawingPen = true;
     model->applyPen(PotentialPen::Kind(pen), i, v, penRange, lastIndex);
     drawingPen = false;
+    if (lineFollows)
+        lineIndex = PacketMeasurement::highestPoint(model->samples().data(), GridPoints);
+    // The picture anew, not the old curve erased: the packet's energy line may have moved with
+    // the potential under it, and the marks must not keep holes where the old curve was. While
+    // running, the new curve shows until the next frame.
+    placeMarks();
+    composer.clear();
     composer.drawPotential(model->samples().data(), White);
     update();
+    reportStatus();
 }
 
 void SchDrawingSurface::potentialChanged()
 {
-    if (!drawingPen)
-        refresh();
+    if (drawingPen)
+        return;
+    if (lineFollows)
+        lineIndex = PacketMeasurement::highestPoint(model->samples().data(), GridPoints);
+    refresh();
 }
 
 void SchDrawingSurface::changePacket(int PacketParams::*field, int value)
@@ -251,11 +301,11 @@ void SchDrawingSurface::startEvolution(bool on)
 {
     if (on) {
         composer.clear();
-        timer->start(0);
+        pace->start();
         running = true;
         update();
     } else {
-        timer->stop();
+        pace->stop();
         running = false;
         refresh();
     }
@@ -265,6 +315,46 @@ void SchDrawingSurface::paintEvolution()
 {
     sim.step();
     drawEvolution(sim.wave(), model->samples().data());
+    reportStatus();
+}
+
+void SchDrawingSurface::showFrame(int steps)
+{
+    sim.advance(steps);
+    drawEvolution(sim.wave(), model->samples().data()); // also the first frame after the start
+    if (steps > 0)
+        reportStatus();
+}
+
+void SchDrawingSurface::singleStep()
+{
+    sim.step();
+    if (running)
+        drawEvolution(sim.wave(), model->samples().data());
+    else
+        redraw();
+    update();
+    reportStatus();
+}
+
+void SchDrawingSurface::restart()
+{
+    sim.restart();
+    refresh();
+}
+
+void SchDrawingSurface::setMeasuringLine(int index)
+{
+    lineFollows = false;
+    lineIndex = std::clamp(index, 0, GridPoints);
+    showMarks();
+}
+
+void SchDrawingSurface::followHighestPoint()
+{
+    lineFollows = true;
+    lineIndex = PacketMeasurement::highestPoint(model->samples().data(), GridPoints);
+    showMarks();
 }
 
 void SchDrawingSurface::startStreu(bool on)
@@ -284,6 +374,11 @@ void SchDrawingSurface::mousePressEvent(QMouseEvent *e)
     const QPoint pos = e->position().toPoint();
     if (e->button() != Qt::LeftButton)
         return; // only the left button selects or draws
+    if (e->modifiers() & Qt::ControlModifier) { // in any mode: the measuring line
+        movingLine = true;
+        setMeasuringLine(gridIndexAt(pos.x()));
+        return;
+    }
     if (mode & SelectionBit) {
         selection = QRect(pos, pos);
         drawSelection(selection);
@@ -312,6 +407,10 @@ void SchDrawingSurface::mousePressEvent(QMouseEvent *e)
 void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
+    if (movingLine) {
+        setMeasuringLine(gridIndexAt(pos.x()));
+        return;
+    }
     if (mode & SelectionBit) {
         if (selecting) {
             drawSelection(selection);
@@ -331,6 +430,10 @@ void SchDrawingSurface::mouseMoveEvent(QMouseEvent *e)
 void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
 {
     model->finishStroke(); // whichever button ends it
+    if (movingLine && e->button() == Qt::LeftButton) {
+        movingLine = false;
+        return;
+    }
     if (!(mode & SelectionBit) || !selecting || e->button() != Qt::LeftButton)
         return;
     drawSelection(selection);
@@ -365,6 +468,7 @@ void SchDrawingSurface::resizeEvent(QResizeEvent *)
 {
     composer.resize(std::max(width(), 1), std::max(height(), 1), devicePixelRatioF());
     sim.setViewHeight(composer.height());
+    placeMarks();
     if (!running)
         redraw();
 }

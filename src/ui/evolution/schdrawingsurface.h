@@ -2,8 +2,10 @@
 #ifndef QUANTAURA_SCHDRAWINGSURFACE_H
 #define QUANTAURA_SCHDRAWINGSURFACE_H
 
+#include "physics/grid.h"
 #include "physics/packetsimulation.h"
 #include "ui/evolution/evolutioncomposer.h"
+#include "ui/evolution/pacedtimer.h"
 
 #include <QPointer>
 #include <QRect>
@@ -20,6 +22,12 @@ class SideWindows;
 // packet of its PacketSimulation with a click, runs the evolution on a timer and shows either
 // the potential or the wave function, composed by its EvolutionComposer. paintEvent only copies
 // the composer's image to the screen.
+//
+// The running evolution is paced by its PacedTimer: each frame takes the steps the real time
+// since the last one is worth at the chosen tempo, and shows them in one picture. While a
+// packet exists, every picture carries its energy <E> as a line with a faint band of +- Delta E,
+// at the potential's scale, and a dotted measuring line; statusChanged() reports the time and
+// the measurements.
 class SchDrawingSurface : public QWidget
 {
     Q_OBJECT
@@ -41,6 +49,13 @@ public:
     double smoothingLevel() const { return flevel; }
     bool isRunning() const { return running; }
     int midRow() const { return composer.midRow(); }
+    // The tempo and the clock of the running evolution.
+    PacedTimer *pacing() const { return pace; }
+    // Grid index of the measuring line: the probabilities are those left of it and from it on.
+    // Until it is moved it stands on the potential's highest point, and follows it.
+    int measuringLine() const { return lineIndex; }
+    // The status text for the packet as it is now; empty without a packet.
+    QString statusText() const;
 
     // The side windows open through `owner` from now on (by default through one of the surface's
     // own, beside the surface's window).
@@ -74,12 +89,22 @@ public slots:
     void paintEvolution();
     double *getPot();
     void setPot(double *samples);
+    // One step, shown at once (also while stopped).
+    void singleStep();
+    // Back to the packet as last placed, at t = 0.
+    void restart();
+    // The measuring line stays at grid index `index` (0..GridPoints) from now on.
+    void setMeasuringLine(int index);
+    // The measuring line goes back to the potential's highest point and follows it again.
+    void followHighestPoint();
 
 signals:
     // A change of the drawing mode ended the smoothing tool: "Fourier" goes off.
     void selectionToolEnded();
     // The scattering window refused the potential: "Streuung" goes off.
     void scatteringRefused();
+    // Time and measurements changed (statusText()).
+    void statusChanged(const QString &text);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
@@ -97,6 +122,13 @@ private:
     void changePacket(int PacketParams::*field, int value);
     void potentialChanged();
     SideWindows &ensureSideWindows();
+    // Energy line, band and measuring line as the packet and the line are now; true if they moved.
+    bool placeMarks();
+    // The marks and the status after the packet or the line changed, and the picture if needed.
+    void showMarks();
+    void reportStatus();
+    // One frame of the running evolution with the steps the pacing says are due.
+    void showFrame(int steps);
 
     PotentialModel *model;
     PacketSimulation sim;
@@ -114,7 +146,11 @@ private:
     bool selecting = false; // the rubber band of a left-button selection is in the image
     int curIndex = 0;
     int lastIndex = -1;
-    QTimer *timer;
+    PacedTimer *pace;
+    int lineIndex = GridPoints / 2;
+    bool lineFollows = true;
+    bool movingLine = false; // a Ctrl + left drag moves the measuring line
+    QString lastStatus;
 };
 
 #endif

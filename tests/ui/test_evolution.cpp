@@ -1,0 +1,311 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "physics/grid.h"
+#include "physics/packetsimulation.h"
+#include "physics/wavepacket.h"
+#include "ui/evolution/evolutioncomposer.h"
+#include "ui/evolution/potentialmodel.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "csvwriter.h"
+#include "evolvecommand.h"
+#include "uitestutil.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <complex>
+#include <vector>
+
+using cplx = std::complex<double>;
+constexpr int N = GridPoints;
+const QRgb Black = qRgb(0, 0, 0), White = qRgb(255, 255, 255);
+const QRgb Energy = EvolutionComposer::EnergyColour, Band = EvolutionComposer::BandColour, Dot = EvolutionComposer::LineColour;
+
+// A gesture with the Ctrl key held, as the measuring line wants it.
+void ctrlDrag(QWidget *w, const QList<QPoint> &path)
+{
+    const auto send = [w](QEvent::Type t, QPoint pos, Qt::MouseButton b, Qt::MouseButtons bs) {
+        QMouseEvent ev(t, QPointF(pos), QPointF(w->mapToGlobal(pos)), b, bs, Qt::ControlModifier);
+        QApplication::sendEvent(w, &ev);
+    };
+    send(QEvent::MouseButtonPress, path.first(), Qt::LeftButton, Qt::LeftButton);
+    for (int i = 1; i < path.size(); ++i)
+        send(QEvent::MouseMove, path[i], Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, path.last(), Qt::LeftButton, Qt::NoButton);
+}
+
+class TestEvolution : public QObject
+{
+    Q_OBJECT
+
+    // A 1024 x 400 surface (column = grid index, potential 0 on row 200) whose clock is `now`.
+    struct Fixture {
+        SchDrawingSurface s{nullptr};
+        double now = 100.0;
+        Fixture()
+        {
+            s.pacing()->clock = [this] { return now; };
+            s.resize(1024, 400);
+            s.show();
+            QCoreApplication::processEvents();
+        }
+        QImage shot() { return s.grab().toImage(); }
+        std::vector<cplx> wave() const { return {s.simulation().wave(), s.simulation().wave() + N}; }
+        void place(QPoint at)
+        {
+            s.packOnOff(true);
+            drag(&s, {at});
+        }
+        void frameAt(double t)
+        {
+            now = t;
+            QVERIFY(QMetaObject::invokeMethod(s.findChild<QTimer *>(), "timeout"));
+        }
+    };
+
+private slots:
+    void framesFollowTheClockAtTheChosenTempo()
+    {
+        Fixture f;
+        f.place({300, 150});
+        f.s.setP(100);
+        QCOMPARE(f.s.pacing()->tempo(), Pacer::Normal);
+        f.s.startEvolution(true);
+        QTimer *timer = f.s.findChild<QTimer *>();
+        timer->stop(); // the ticks are given by hand
+        QCOMPARE(timer->interval(), PacedTimer::FrameInterval);
+        QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+        for (int k = 1; k <= 60; ++k) // a second at 60 frames per second
+            f.frameAt(100.0 + k / 60.0);
+        QVERIFY2(std::abs(f.s.simulation().stepCount() - 128) <= 1, qPrintable(QString::number(f.s.simulation().stepCount())));
+        QVERIFY(screenCurrent(&f.s));
+        const long long second = f.s.simulation().stepCount();
+        f.s.pacing()->setTempo(Pacer::Fast); // from the next frame on
+        f.frameAt(101.125);
+        QCOMPARE(f.s.simulation().stepCount(), second + 64);
+        f.s.pacing()->setTempo(Pacer::Fastest);
+        QCOMPARE(timer->interval(), 0);
+        timer->stop();
+        f.frameAt(101.125);
+        f.frameAt(101.125);
+        QCOMPARE(f.s.simulation().stepCount(), second + 66);
+        f.s.pacing()->setTempo(Pacer::Normal);
+        f.s.startEvolution(false);
+        f.frameAt(200.0); // a tick still queued after the stop: nothing
+        QCOMPARE(f.s.simulation().stepCount(), second + 66);
+        f.s.startEvolution(true); // the stopped time is not made up
+        f.frameAt(200.25);
+        QCOMPARE(f.s.simulation().stepCount(), second + 66 + 32);
+        f.s.startEvolution(false);
+        // The frames are the packet's steps: the same as a simulation stepped alongside.
+        PacketSimulation ref(f.s.getPot());
+        ref.setViewHeight(400);
+        ref.setParams(f.s.simulation().params());
+        ref.rebuild();
+        ref.advance(int(f.s.simulation().stepCount()));
+        QVERIFY(f.wave() == std::vector<cplx>(ref.wave(), ref.wave() + N));
+    }
+
+    void singleStepAndRestart()
+    {
+        Fixture f;
+        std::vector<double> well(N, 0.0);
+        std::fill(well.begin() + 300, well.begin() + 700, -0.01);
+        f.s.setPot(well.data());
+        f.place({450, 120});
+        const std::vector<cplx> placed = f.wave();
+        QSignalSpy status(&f.s, &SchDrawingSurface::statusChanged);
+        f.s.singleStep(); // while stopped: one step, on the screen at once
+        QCOMPARE(f.s.simulation().stepCount(), 1);
+        QVERIFY(f.wave() != placed);
+        QVERIFY(screenCurrent(&f.s));
+        QCOMPARE(status.count(), 1);
+        QVERIFY(status.last()[0].toString().startsWith(QString::fromUtf8("t = 1 Schritte = 50 m·Δx²/ħ")));
+        f.s.setZ(7); // the same packet, rebuilt and run ahead
+        f.s.singleStep();
+        QCOMPARE(f.s.simulation().stepCount(), 8);
+        f.s.resize(1024, 300); // a rebuild would now give another height; a restart does not
+        QCoreApplication::processEvents();
+        f.s.restart();
+        QVERIFY2(f.wave() == placed, "the packet as placed, bit for bit");
+        QCOMPARE(f.s.simulation().stepCount(), 0);
+        QVERIFY(status.last()[0].toString().startsWith(QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ")));
+        QVERIFY(screenCurrent(&f.s));
+        f.s.pacing()->setTempo(Pacer::Fastest); // while running, the run goes on from the start
+        f.s.startEvolution(true);
+        f.s.findChild<QTimer *>()->stop();
+        f.frameAt(101.0);
+        f.frameAt(102.0);
+        f.s.restart();
+        QVERIFY(f.s.isRunning());
+        QVERIFY2(f.wave() == placed, "restarted while running");
+        f.frameAt(103.0);
+        QCOMPARE(f.s.simulation().stepCount(), 1);
+        QVERIFY(screenCurrent(&f.s));
+        f.s.startEvolution(false);
+    }
+
+    void energyBandAndMeasuringLineStandBehindThePicture()
+    {
+        // A plateau of 0.005 (row 150) left of 500 and a barrier of 0.01 at 600..620, whose middle
+        // 610 is the highest point. A packet of momentum 100 at 300 on the plateau has <E> =
+        // 0.005 + 2.6e-4 (row 147) and Delta E = 2.5e-4 (rows 144 to 149).
+        Fixture f;
+        std::vector<double> pot(N, 0.0);
+        std::fill(pot.begin(), pot.begin() + 500, 0.005);
+        std::fill(pot.begin() + 600, pot.begin() + 621, 0.01);
+        f.s.setPot(pot.data());
+        QCOMPARE(f.shot().pixel(610, 30), Black); // no packet: no marks
+        QVERIFY(f.s.statusText().isEmpty());
+        f.s.setDX(100);
+        f.s.setP(100);
+        f.place({300, 150});
+        QCOMPARE(f.s.measuringLine(), 610);
+        for (const char *mode : {"packet", "potential"}) {
+            const QImage img = f.shot();
+            QVERIFY2(img.pixel(100, 147) == Energy, mode);
+            QVERIFY2(img.pixel(100, 145) == Band, mode);
+            QVERIFY2(img.pixel(100, 149) == Band, mode);
+            QVERIFY2(img.pixel(100, 143) == Black, mode);
+            QVERIFY2(img.pixel(610, 30) == Dot, mode); // every third row of the line's column
+            QVERIFY2(img.pixel(610, 31) == Black, mode);
+            QVERIFY2(img.pixel(611, 30) == Black, mode);
+            QVERIFY2(screenCurrent(&f.s), mode);
+            f.s.potOnOff(true);
+        }
+        QCOMPARE(f.shot().pixel(100, 150), White); // the potential over the marks
+        QVERIFY(f.s.statusText().contains(QString::fromUtf8("⟨x⟩ = 300.0  Δx = 50.0")));
+        QVERIFY(f.s.statusText().contains("links 1.000   rechts 0.000   Norm 1.000000"));
+
+        // Ctrl + left drag moves the line in every mode and changes nothing else.
+        const std::vector<cplx> packet = f.wave();
+        const auto modes = {std::pair{"potential", 800}, {"packet", 200}, {"smoothing", 0}};
+        for (const auto &[mode, x] : modes) {
+            f.s.packOnOff(QByteArray(mode) == "packet");
+            f.s.potOnOff(QByteArray(mode) != "packet");
+            f.s.fourierOnOff(QByteArray(mode) == "smoothing");
+            ctrlDrag(&f.s, {{450, 300}, {700, 100}, {x, 300}});
+            QVERIFY2(f.s.measuringLine() == x, mode);
+            QVERIFY2(std::equal(pot.begin(), pot.end(), f.s.getPot()), mode);
+            QVERIFY2(f.wave() == packet, mode);
+            QVERIFY2(f.s.potential()->history()->count() == 1, mode);
+            QVERIFY2(f.shot().pixel(x, 30) == Dot, mode);
+            QVERIFY2(f.shot().pixel(610, 30) == Black, mode);
+            QVERIFY2(screenCurrent(&f.s), mode);
+        }
+        f.s.fourierOnOff(false);
+        QVERIFY(f.s.statusText().contains("links 0.000   rechts 1.000"));
+        pot[900] = 0.02; // a line that was moved stays
+        f.s.setPot(pot.data());
+        QCOMPARE(f.s.measuringLine(), 0);
+        f.s.followHighestPoint();
+        QCOMPARE(f.s.measuringLine(), 900);
+        QCOMPARE(f.shot().pixel(900, 300), Dot);
+
+    }
+
+    void runningFramesEraseToTheMarks()
+    {
+        // A fast packet (k = 0.195, 9.7 points a step) running right: where it was when the run
+        // began, the marks come back. Its energy 0.019 lies on row 10.
+        Fixture f;
+        f.s.setDX(100);
+        f.s.setDP(1);
+        f.s.setP(1000);
+        f.place({200, 5}); // as high as the view: its peak covers the energy's row
+        const PacketMeasurement m = f.s.simulation().measure(0);
+        const int row = int(200 - m.meanE / 0.0001);
+        f.s.pacing()->setTempo(Pacer::Fastest);
+        f.s.startEvolution(true);
+        f.s.findChild<QTimer *>()->stop();
+        f.frameAt(101.0);
+        QVERIFY(f.shot().pixel(200, row) != Energy); // hidden behind the packet
+        for (int k = 0; k < 40; ++k)
+            f.frameAt(102.0 + k);
+        QVERIFY(screenCurrent(&f.s));
+        const QImage img = f.shot();
+        QCOMPARE(img.pixel(200, row), Energy);
+        QCOMPARE(img.pixel(200, row + 1), Band);
+        QCOMPARE(img.pixel(512, 30), Dot); // the flat potential's highest point is the middle
+        f.s.startEvolution(false);
+    }
+
+    void exportEvolveRunsTheWindowsSimulation()
+    {
+        std::array<double, N> pot{};
+        std::fill(pot.begin() + 508, pot.begin() + 516, 0.005); // the barrier example: highest point 511
+        QStringList complaints;
+        const auto run = [&](const QStringList &args, std::string &out) {
+            QCommandLineParser parser;
+            EvolveCommand::addOptions(parser);
+            if (!parser.parse(QStringList("quantaura-export") + args))
+                return -1;
+            CsvWriter csv{CsvFormat{}};
+            const int status = EvolveCommand::run(parser, pot, csv, [&](const QString &text) { complaints << text; });
+            out = csv.text();
+            return status;
+        };
+        std::string out;
+        const QList<QStringList> bad = {{"--p", "100"}, {"--x0", "300"}, {"--x0", "1024", "--p", "1"}, {"--x0", "3", "--p", "x"},
+                                        {"--x0", "3", "--p", "1", "--every", "0"}, {"--x0", "3", "--p", "1", "--line", "-1"}};
+        for (const QStringList &args : bad) {
+            complaints.clear();
+            QVERIFY2(run(args, out) == 2, qPrintable(args.join(' ')));
+            QVERIFY2(complaints.size() == 1, qPrintable(args.join(' ')));
+        }
+        QCOMPARE(complaints.first(), QString("--line -1: erwartet eine ganze Zahl von 0 bis 1024."));
+        QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "25", "--every", "10"}, out), 0);
+        QStringList rows = QString::fromStdString(out).trimmed().split('\n');
+        QCOMPARE(rows.takeFirst(), QString("t [m dx^2/hbar] x0=300 p=100 dx=40 dp=10 line=511 digits=10,norm,<x> [dx],"
+                                           "<p> [hbar/dx],<E> [hbar^2/(m dx^2)],dE [hbar^2/(m dx^2)],P_left,P_right"));
+        QStringList times;
+        for (const QString &r : rows)
+            times << r.section(',', 0, 0);
+        QCOMPARE(times, QStringList({"0", "500", "1000", "1250"})); // every 10 steps and the last
+        QCOMPARE(rows[0].section(',', 1, 2), QString("1,300")); // the packet as placed
+        // The window's packet, placed there with the sliders' values, after 25 steps.
+        Fixture f;
+        f.s.setPot(pot.data());
+        f.s.setP(100);
+        f.place({300, 100});
+        f.s.setZ(25);
+        const PacketMeasurement m = f.s.simulation().measure(511);
+        const QStringList last = rows.last().split(',');
+        const double want[] = {1250, m.norm, m.meanX, m.meanP, m.meanE, m.spreadE, m.left, m.right};
+        for (int k = 0; k < 8; ++k)
+            QVERIFY2(std::fabs(last[k].toDouble() - want[k]) <= 1e-9 * std::fabs(want[k]) + 1e-15,
+                     qPrintable(QString("column %1: %2, window %3").arg(k).arg(last[k]).arg(want[k])));
+        QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "0", "--line", "0"}, out), 0);
+        QVERIFY(QString::fromStdString(out).endsWith(",0,1\n")); // all right of a line at 0
+    }
+
+    void composedFramesEraseToTheMarks()
+    {
+        EvolutionComposer c;
+        c.resize(300, 200, 1.0);
+        EvolutionComposer::Overlay marks;
+        marks.energyRow = 50;
+        marks.bandTop = 45;
+        marks.bandBottom = 55;
+        marks.lineColumn = 120;
+        QVERIFY(c.setOverlay(marks));
+        QVERIFY2(!c.setOverlay(marks), "the same again is no change");
+        c.clear();
+        const QImage blank = c.image();
+        std::vector<cplx> tall(N, cplx(0.9, 0.2)), zero(N);
+        c.compose(tall.data(), nullptr);
+        QCOMPARE(c.image().pixel(30, 50), c.image().pixel(30, 60)); // the wave hides the marks
+        c.compose(zero.data(), nullptr);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x)
+                if (y != 100 && c.image().pixel(x, y) != blank.pixel(x, y)) // the zero wave's foot is row 100
+                    QFAIL(qPrintable(QString("(%1, %2) not restored").arg(x).arg(y)));
+        marks.energyRow = 60;
+        QVERIFY(c.setOverlay(marks));
+        QCOMPARE(c.compose(zero.data(), nullptr), QRect(0, 0, 300, 200)); // new marks: a fresh frame
+        QCOMPARE(c.image().pixel(10, 60), Energy);
+        QCOMPARE(c.image().pixel(10, 50), Band);
+    }
+};
+
+QTEST_MAIN(TestEvolution)
+#include "test_evolution.moc"
