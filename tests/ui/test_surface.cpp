@@ -69,8 +69,11 @@ private slots:
             for (QPoint off : {QPoint(340, 14), QPoint(300, 223)})
                 QVERIFY2(img.pixel(off) == Black, name + QByteArray(" curve at ") + QByteArray::number(off.x()));
             QCOMPARE(f.s.potential()->history()->count(), 2); // a step per stroke
-            drag(&f.s, {{100, 50}}, Qt::RightButton); // the right button draws nothing
-            QVERIFY2(f.holds(want), name + ": after the right button");
+            // After the strokes the other buttons draw nothing, pressed alone or dragged.
+            for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+                drag(&f.s, {{100, 50}, {200, 60}, {300, 40}}, b);
+                QVERIFY2(f.holds(want), name + (b == Qt::RightButton ? ": after a right drag" : ": after a middle drag"));
+            }
         }
         Fixture f; // a new potential shows at once, 0.01 100 rows up; not a number on the middle row
         std::vector<double> loaded(N, 0.01);

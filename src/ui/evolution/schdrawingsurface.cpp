@@ -434,8 +434,13 @@ void SchDrawingSurface::mouseReleaseEvent(QMouseEvent *e)
         movingLine = false;
         return;
     }
-    if (!(mode & SelectionBit) || !selecting || e->button() != Qt::LeftButton)
+    if (!(mode & SelectionBit) || !selecting) {
+        // Every release ends a drag: a later drag with another button must not go on drawing.
+        dragging = false;
         return;
+    }
+    if (e->button() != Qt::LeftButton)
+        return; // the band belongs to the left button
     drawSelection(selection);
     selecting = false;
     selection.setBottomRight(e->position().toPoint());
