@@ -267,6 +267,10 @@ private slots:
         QCOMPARE(weights.size(), 2);
         QCOMPARE(phases.size(), 1); // the first state is the reference
         QVERIFY2(find<QLabel>(d, "3 (E = -150.50)"), "each state with its energy");
+        for (QAbstractSpinBox *b : d.findChildren<QAbstractSpinBox *>()) { // each explains itself
+            QVERIFY2(b->accessibleName().contains("Zustand"), qPrintable(b->accessibleName()));
+            QVERIFY2(!b->whatsThis().isEmpty(), qPrintable(b->accessibleName()));
+        }
         QPushButton *ok = d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
         QVERIFY(ok->isEnabled());
         weights[0]->setValue(0.5);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/eigen/superpositiondialog.h"
 
+#include "ui/widgets/controlhelp.h"
+
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -40,7 +42,8 @@ SuperpositionDialog::SuperpositionDialog(const std::vector<StationaryStates::Par
         w->setDecimals(2);
         w->setSingleStep(0.1);
         w->setValue(parts[i].weight);
-        w->setToolTip(QStringLiteral("Amplitude des Zustands vor dem Normieren, 0 bis 10."));
+        describeControl(w, QStringLiteral("Gewicht von Zustand %1").arg(parts[i].index),
+                        QStringLiteral("Amplitude des Zustands vor dem Normieren, 0 bis 10."));
         connect(w, &QDoubleSpinBox::valueChanged, this, &SuperpositionDialog::weightsChanged);
         grid->addWidget(w, row, 1);
         weights.push_back(w);
@@ -53,7 +56,8 @@ SuperpositionDialog::SuperpositionDialog(const std::vector<StationaryStates::Par
         p->setSuffix(QStringLiteral("°"));
         p->setWrapping(true);
         p->setValue(int(std::lround((parts[i].phase - parts[0].phase) / Degree)));
-        p->setToolTip(QStringLiteral("Phase relativ zum ersten Zustand, in Grad."));
+        describeControl(p, QStringLiteral("Phase von Zustand %1").arg(parts[i].index),
+                         QStringLiteral("Phase relativ zum ersten Zustand, in Grad, −180° bis 180°."));
         grid->addWidget(p, row, 2);
         phases.push_back(p);
     }
