@@ -11,8 +11,8 @@ namespace {
 constexpr double Step = 0.1;
 
 // Samples are limited to this magnitude (a file may hold anything, even inf). It is far beyond any
-// meaningful potential, and it keeps every diagonal term d_i below about 2^320, so the rescaled
-// recurrences below never overflow.
+// meaningful potential, and it keeps every diagonal term d_i below about 2^322 (for S >= 10000),
+// so the rescaled recurrences below never overflow.
 constexpr double MaxSample = 1e100;
 
 // The determinant recurrence is rescaled by 2^+-600 when it leaves [2^-600, 2^600]. Ordinary
@@ -131,14 +131,16 @@ std::vector<double> nullVector(const std::vector<double> &d)
 
 } // namespace
 
-EigenSolver::Trace EigenSolver::traceLines(std::ostream &out)
+EigenSolver::Trace EigenSolver::traceLines(std::ostream &out, const std::string &suffix)
 {
-    return [&out](double e, double det) { out << "EW=" << e << " det=" << det << std::endl; };
+    return [&out, suffix](double e, double det) { out << "EW=" << e << " det=" << det << suffix << std::endl; };
 }
 
-EigenSolver::EigenSolver(const double *potential, const Trace &trace)
+EigenSolver::EigenSolver(const double *potential, double kineticScale, const Trace &trace)
 {
     states.solver = this;
+    if (kineticScale > 0.0 && std::isfinite(kineticScale))
+        scale = kineticScale;
     if (!potential)
         return;
     for (int i = 0; i < GridPoints; ++i) {

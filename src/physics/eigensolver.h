@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <functional>
 #include <iostream>
+#include <string>
 #include <vector>
 
 // Bound states of the 1-D Schroedinger equation on the fixed grid of 1024 points with hard walls
-// just outside both ends. The Hamiltonian is 20000*T + diag(V) with T = tridiag(-1, 2, -1).
+// just outside both ends. The Hamiltonian is (S/2)*T + diag(V) with T = tridiag(-1, 2, -1) and the
+// kinetic scale S = 40000 of the eigenfunction window's particle (20000*T), or any other S: with
+// S = 10000 it is the time evolution's Hamiltonian x 10000 for the potential x 10000.
 // Eigenvalues are the sign changes of the characteristic determinant along a scan in steps of 0.1
 // from the potential minimum up to E_lim = 2 (vMax - vMin) + vMin + 1, each refined by false
 // position. A step holding several eigenvalues (a close pair, as in a double well) is split by
@@ -22,6 +25,10 @@ class EigenSolver
 {
 public:
     static constexpr int MaxEigen = 500;
+    // The kinetic scale S of the eigenfunction window's particle, and that of the time evolution's
+    // (mass 1: 1/2 T on the surface's units is 5000 T on the window's, potential x 10000).
+    static constexpr double WindowScale = 40000.0;
+    static constexpr double EvolutionScale = 10000.0;
 
     // Called once per eigenvalue stored, in ascending order, with the determinant found there.
     using Trace = std::function<void(double eigenValue, double determinant)>;
@@ -38,12 +45,14 @@ public:
     // `pot` holds GridPoints samples; it is copied, so it need not outlive the solver. Samples beyond
     // +-1e100 (infinities included) count as +-1e100, i.e. as hard walls or bottomless pits; a null
     // pointer or a sample that is not a number gives no eigenvalues. An empty `trace` reports nothing.
-    EigenSolver(const double *pot, const Trace &trace);
+    // `scale` is S (a positive finite number; anything else counts as WindowScale).
+    EigenSolver(const double *pot, double scale, const Trace &trace);
+    EigenSolver(const double *pot, const Trace &trace) : EigenSolver(pot, WindowScale, trace) {}
     // Writes the trace as lines to `trace` (see traceLines).
     explicit EigenSolver(const double *pot, std::ostream &trace = std::cout) : EigenSolver(pot, traceLines(trace)) {}
     // The trace as one line "EW=<value> det=<value>" per eigenvalue on `out`, in the stream's
-    // default format, flushed at once; `out` must outlive the search.
-    static Trace traceLines(std::ostream &out);
+    // default format, flushed at once; `out` must outlive the search. A `suffix` ends each line.
+    static Trace traceLines(std::ostream &out, const std::string &suffix = std::string());
     // The bound states refer back to their solver.
     EigenSolver(const EigenSolver &) = delete;
     EigenSolver &operator=(const EigenSolver &) = delete;
@@ -101,7 +110,7 @@ private:
     std::array<double, GridPoints> pot{};
     std::array<double, MaxEigen> eigenValues{};
     int eigenCount = 0;
-    double scale = 40000.0;
+    double scale = WindowScale;
     bool valid = false;
     BoundStates states;
 };

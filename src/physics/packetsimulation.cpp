@@ -23,6 +23,30 @@ void PacketSimulation::rebuild()
     restart();
 }
 
+bool PacketSimulation::placeWave(const std::vector<std::complex<double>> &psi)
+{
+    if (psi.size() != wave_.size())
+        return false;
+    double peak = 0.0;
+    for (const std::complex<double> &z : psi) {
+        if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
+            return false;
+        peak = std::max(peak, std::abs(z));
+    }
+    if (!(peak > 0.0) || !std::isfinite(peak) || params_.height <= 0 || viewHeight_ <= 0)
+        return false;
+    const double factor = 2.0 * params_.height / viewHeight_ / peak;
+    if (!std::isfinite(factor))
+        return false;
+    for (std::size_t n = 0; n < psi.size(); ++n)
+        initial_[n] = psi[n] * factor;
+    initialNorm_ = 0.0;
+    for (const std::complex<double> &z : initial_)
+        initialNorm_ += std::norm(z);
+    restart();
+    return true;
+}
+
 void PacketSimulation::restart()
 {
     wave_ = initial_;

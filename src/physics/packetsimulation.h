@@ -67,7 +67,12 @@ public:
 
     // The packet as the parameters place it; step count and time start again from 0.
     void rebuild();
-    // Back to the packet as last built, bit for bit (whatever the view's height is now), at 0.
+    // `psi` (GridPoints values) in place of a packet, as the wave restart() returns to, with step
+    // count and time from 0: scaled so that its largest modulus is that of a packet of the current
+    // height (2 height / viewHeight: as tall on the screen). The sub-steps follow the same rule as
+    // for a packet. False, and nothing changed, for a wave of another length, zero or not finite.
+    bool placeWave(const std::vector<std::complex<double>> &psi);
+    // Back to the packet (or wave) as last built, bit for bit (whatever the view's height is now), at 0.
     void restart();
     // One step of TimeStep.
     void step();

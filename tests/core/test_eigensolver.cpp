@@ -193,4 +193,27 @@ TEST(EigenSolver, WellsMatchTheSturmCountAndTheGridEquationUnusableSamplesGiveNo
     for (int n = 1; n <= 5; ++n)
         EXPECT_NEAR(walls.eigenValue(n - 1), box(n, 31), 1e-9 * box(n, 31)) << n;
 }
+
+TEST(EigenSolver, TheEvolutionsScaleGivesItsBoxStatesAndTheTraceNamesTheParticle)
+{
+    // (S/2) T with S = 10000: 5000 (2 - 2 cos(n pi / 1025)), four of them below the limit 1; the
+    // eigenfunctions keep the window's norm. A scale that is no positive number is the window's.
+    std::ostringstream trace;
+    const EigenSolver s(Pot(N, 0.0).data(), EigenSolver::EvolutionScale,
+                        EigenSolver::traceLines(trace, " (Teilchen wie in der Zeitentwicklung)"));
+    ASSERT_EQ(s.getEigenCount(), 4);
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_NEAR(s.eigenValue(n - 1), box(n, 1025) / 4, 1e-12) << n;
+        const std::vector<double> psi = s.getEigenFunction(n - 1, nullptr);
+        EXPECT_NEAR(std::inner_product(psi.begin(), psi.end(), psi.begin(), 0.0), 400000.0, 1e-6) << n;
+        EXPECT_NEAR(std::fabs(psi[511]), std::sqrt(800000.0 / 1025.0) * std::fabs(std::sin(512 * n * Pi / 1025.0)), 1e-6) << n;
+    }
+    std::istringstream lines(trace.str());
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count)
+        EXPECT_EQ(line.substr(line.size() - 38), " (Teilchen wie in der Zeitentwicklung)") << line;
+    EXPECT_EQ(count, 4);
+    for (double bad : {0.0, -1.0, std::nan("")})
+        EXPECT_EQ(EigenSolver(Pot(N, 0.0).data(), bad, EigenSolver::Trace()).getEigenCount(), 2) << bad;
+}
 } // namespace

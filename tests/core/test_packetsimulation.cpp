@@ -103,6 +103,50 @@ TEST(PacketSimulation, OtherwiseAStepIsSubStepsMeasuredFromThePacketsEnergy)
     EXPECT_EQ(Vec(sim.wave(), sim.wave() + N), ref);
 }
 
+TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithThePacketsRule)
+{
+    std::vector<double> pot(N, 0.0);
+    std::fill(pot.begin() + 200, pot.begin() + 800, -0.01);
+    PacketSimulation sim(pot.data());
+    sim.setViewHeight(400);
+    sim.setParams({450, 100, 60, 50, 10, 0});
+    sim.rebuild();
+    const int n = sim.subSteps();
+    const double e0 = sim.referenceEnergy();
+    Vec wave(sim.wave(), sim.wave() + N);
+    for (cd &z : wave)
+        z *= cd(-3.0, 4.0); // five times as large, another phase: the same shape
+    sim.advance(4);
+    PacketParams params = sim.params();
+    params.height = 50;
+    sim.setParams(params);
+    ASSERT_TRUE(sim.placeWave(wave));
+    // Peak 2 h / H as a packet of the height now, t = 0, the norm counted from here.
+    EXPECT_NEAR(std::abs(sim.wave()[450]), 0.25, 1e-15);
+    EXPECT_NEAR(std::abs(sim.wave()[450] / wave[450] - sim.wave()[300] / wave[300]), 0.0, 1e-15) << "the shape kept";
+    EXPECT_EQ(sim.stepCount(), 0);
+    EXPECT_EQ(sim.time(), 0.0);
+    EXPECT_NEAR(sim.measure(0).norm, 1.0, 1e-15);
+    EXPECT_EQ(sim.subSteps(), n) << "as for the packet of that shape";
+    EXPECT_NEAR(sim.referenceEnergy(), e0, 1e-15);
+    const Vec placed(sim.wave(), sim.wave() + N);
+    sim.advance(3);
+    sim.restart();
+    EXPECT_EQ(Vec(sim.wave(), sim.wave() + N), placed) << "restart: back to the wave";
+    // Nothing to place: refused, nothing changed.
+    sim.step();
+    const Vec now(sim.wave(), sim.wave() + N);
+    Vec partly(N, 1.0);
+    partly[7] = cd(0.0, HUGE_VAL);
+    for (const Vec &bad : {Vec(N - 1, 1.0), Vec(N, 0.0), partly})
+        EXPECT_FALSE(sim.placeWave(bad)) << bad.size();
+    EXPECT_EQ(Vec(sim.wave(), sim.wave() + N), now);
+    EXPECT_EQ(sim.stepCount(), 1);
+    sim.rebuild(); // a packet replaces it
+    EXPECT_NEAR(std::abs(sim.wave()[450]), 0.25, 1e-15);
+    EXPECT_NEAR(moments(sim.wave()).spread, 30.0, 1e-9);
+}
+
 TEST(PacketSimulation, AConstantAddedToThePotentialOnlyTurnsThePhase)
 {
     // Exactly so for the Schroedinger equation: psi(t) exp(-i c t). A plain Crank-Nicolson step

@@ -30,7 +30,7 @@ expected=(bin/quantaura bin/quantaura-export share/applications/$id.desktop shar
           share/icons/hicolor/scalable/apps/$id.svg share/doc/quantaura/LICENSE share/doc/quantaura/copyright)
 for s in "${sizes[@]}"; do expected+=(share/icons/hicolor/${s}x${s}/apps/$id.png); done
 for f in "$SOURCE_DIR"/examples/*.pot; do expected+=(share/quantaura/examples/$(basename "$f")); done
-for f in handbuch.md handbuch-{erste-schritte,farbkreis,eigenfunktionen,gitter,streuung}.png; do
+for f in handbuch.md handbuch-{erste-schritte,farbkreis,eigenfunktionen,gitter,streuung,tunnelpendel,tunnelpendel-zustaende}.png; do
   expected+=(share/quantaura/handbuch/$f)
 done
 diff -u <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) \

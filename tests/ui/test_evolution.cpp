@@ -276,6 +276,33 @@ private slots:
                      qPrintable(QString("column %1: %2, window %3").arg(k).arg(last[k]).arg(want[k])));
         QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "0", "--line", "0"}, out), 0);
         QVERIFY(QString::fromStdString(out).endsWith(",0,1\n")); // all right of a line at 0
+
+        // From bound states of the evolution's particle: in the tunnelling example the lowest pair
+        // starts in the left well, is in the right one after half a period (2557 steps) and
+        // keeps its energy. States the potential does not have: 1; a list that is none: 2.
+        for (int j = 0; j < N; ++j)
+            pot[j] = std::fabs(j - 511.5) < 4 ? 0.004 : (std::fabs(j - 511.5) < 104 ? -0.02 : 0.0);
+        const QList<QStringList> badStates = {{"--states", "0,0"}, {"--states", "1,x"}, {"--states", "500"}, {"--states", "0", "--x0", "3"},
+                                              {"--states", "0", "--dp", "3"}};
+        for (const QStringList &args : badStates) {
+            complaints.clear();
+            QVERIFY2(run(args, out) == 2, qPrintable(args.join(' ')));
+            QVERIFY2(complaints.size() == 1, qPrintable(args.join(' ')));
+        }
+        complaints.clear();
+        QCOMPARE(run({"--states", "0,82"}, out), 1);
+        QCOMPARE(complaints, QStringList("--states: für das Teilchen der Zeitentwicklung hat dieses Potential 82 gebundene "
+                                         "Zustände (0 bis 81), nicht 82."));
+        QCOMPARE(run({"--states", "1,0", "--steps", "2557", "--every", "2557"}, out), 0);
+        rows = QString::fromStdString(out).trimmed().split('\n');
+        QCOMPARE(rows.takeFirst().section(',', 0, 0), QString("t [m dx^2/hbar] states=1+0 line=511 digits=10"));
+        QCOMPARE(rows.size(), 2);
+        const QStringList start = rows[0].split(','), half = rows[1].split(',');
+        QCOMPARE(start[0] + " " + half[0], QString("0 127850"));
+        QVERIFY2(start[6].toDouble() > 0.99, qPrintable("left at first: " + rows[0]));
+        QVERIFY2(half[7].toDouble() > 0.99, qPrintable("right after half a period: " + rows[1]));
+        QVERIFY2(std::fabs(half[1].toDouble() - 1.0) < 1e-9, qPrintable("norm: " + rows[1]));
+        QCOMPARE(half[4], start[4]); // <E>
     }
 
     void composedFramesEraseToTheMarks()

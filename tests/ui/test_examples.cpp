@@ -2,7 +2,10 @@
 // The shipped examples load through File -> Beispiele; quantaura-export prints what the windows
 // compute for a potential file.
 #include "physics/grid.h"
+#include "physics/packetmeasurement.h"
+#include "physics/stationarystates.h"
 #include "ui/app/examples.h"
+#include "ui/app/sidewindows.h"
 #include "ui/scattering/plot.h"
 #include "ui/app/potentialfile.h"
 #include "ui/evolution/schdrawingsurface.h"
@@ -94,7 +97,7 @@ private slots:
         for (const Examples::Entry &e : Examples::all())
             listed << e.file;
         files.sort(), listed.sort();
-        QCOMPARE(listed.size(), 7);
+        QCOMPARE(listed.size(), 8);
         QCOMPARE(listed, files);
         SchMainWindow w;
         w.examplesDir = Examples::directory(PROGRAM_DIR); // the build tree's copy beside the program
@@ -162,6 +165,18 @@ private slots:
         const QString peak = QString("T=%1 at E=%2").arg(t.points[i].second).arg(t.points[i].first);
         QVERIFY2(t.points[i].second > 0.9, qPrintable("almost all through: " + peak));
         QVERIFY2(t.points[i].first < top, qPrintable("below the top: " + peak));
+        // The tunnelling pendulum: for the evolution's particle the lowest pair (one step of dt = 50
+        // turns the phase of E by 2 atan((E - E0) 25) + 50 E0, E0 their mean) swings once in 40 s
+        // at 128 steps a second, the next state 40 splittings higher; the measuring line stands
+        // on the wall between the wells.
+        const std::vector<double> pendel = load("tunnelpendel.pot");
+        const StationaryStates states(pendel.data(), EigenSolver::Trace());
+        const double e0 = 0.5 * (states.energy(0) + states.energy(1));
+        const double turn = 2 * std::atan((states.energy(1) - e0) * 25) - 2 * std::atan((states.energy(0) - e0) * 25);
+        const double seconds = 2 * M_PI / turn / Pacer::stepsPerSecond(Pacer::Normal);
+        QVERIFY2(std::fabs(seconds - 40) < 0.5, qPrintable(QString("period %1 s").arg(seconds)));
+        QVERIFY2(states.energy(2) - states.energy(1) > 40 * (states.energy(1) - states.energy(0)), "the next state far above the pair");
+        QCOMPARE(PacketMeasurement::highestPoint(pendel.data(), N), 511);
     }
 
     void exportPrintsWhatTheWindowsShow()
@@ -192,6 +207,22 @@ private slots:
         for (int k = 0; k < n; ++k)
             QVERIFY2(shows(row[k + 2], view.eigenFunctionAt(k)[431], 10), qPrintable(QString("psi_%1 at 431").arg(k)));
 
+        // The evolution's particle: through the window's check box, which the header names.
+        view.findChild<QCheckBox *>("particle")->setChecked(true);
+        const QStringList evolution = exportRun({"eigen", Dir + "doppelmulde.pot", "--mass-of-evolution"}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(evolution.value(0), QString("n particle=evolution digits=10,E [1e-4 hbar^2/(m dx^2)]"));
+        QCOMPARE(evolution.size(), view.eigenTotal() + 1);
+        QVERIFY2(view.eigenTotal() != n, "another particle, other states");
+        const QList<QList<double>> ee = numbers(evolution.mid(1), false);
+        for (int k = 0; k < view.eigenTotal(); ++k)
+            QVERIFY2(shows(ee[k].value(1), view.eigenValueAt(k), 10), qPrintable(evolution[k + 1]));
+        const QStringList functions = exportRun({"eigenfunctions", "--mass-of-evolution", Dir + "doppelmulde.pot"}).split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(functions.value(0).startsWith("j particle=evolution digits=10,V"), qPrintable(functions.value(0)));
+        const QList<double> at431 = numbers({functions.value(432)}, false).first();
+        QCOMPARE(at431.size(), view.eigenTotal() + 2);
+        for (int k = 0; k < view.eigenTotal(); ++k)
+            QVERIFY2(shows(at431[k + 2], view.eigenFunctionAt(k)[431], 10), qPrintable(QString("evolution's psi_%1 at 431").arg(k)));
+
         // Scattering with other settings, which the header records: the points of the window's
         // sweep, and the plot's picture.
         Window w;
@@ -216,6 +247,83 @@ private slots:
         Plot *plot = w.plot();
         plot->slider()->setValue(200);
         QCOMPARE(QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32), plot->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+
+    void tunnellingPendulumAsATeacherRunsIt()
+    {
+        // The example, the check box, the lowest pair marked by two clicks on its line, "In die
+        // Zeitentwicklung" with the dialog's equal weights (while a packet runs), Start at "Normal":
+        // the particle is in the right well after 20 s and back after 40 s, as the status bar says.
+        SchMainWindow w;
+        w.examplesDir = Dir;
+        w.show();
+        w.openExample("tunnelpendel.pot");
+        SchDrawingSurface *s = w.drawingSurface();
+        double now = 50.0;
+        s->pacing()->clock = [&now] { return now; };
+        s->pacing()->setTempo(Pacer::Normal);
+        QPushButton *start = find<QPushButton>(w, "Start"), *pack = find<QPushButton>(w, "Pack");
+        find<QPushButton>(w, "Eigenfunktionen")->click();
+        SchEFView *ev = w.sideWindows()->eigen();
+        int asked = 0;
+        ev->askParts = [&asked](QWidget *, std::vector<StationaryStates::Part> &, const std::vector<double> &) { return ++asked; };
+        ev->findChild<QCheckBox *>("particle")->click();
+        const int line = ev->rowOf(ev->eigenValueAt(0));
+        QTest::mouseClick(ev, Qt::LeftButton, Qt::NoModifier, QPoint(400, line));
+        QTest::mouseClick(ev, Qt::LeftButton, Qt::NoModifier, QPoint(400, line));
+        QCOMPARE(ev->markedStates(), std::vector<int>({0, 1}));
+        start->click();
+        find<QPushButton>(*ev, "In die Zeitentwicklung")->click();
+        QCOMPARE(asked, 1);
+        QVERIFY2(!start->isChecked(), "stopped");
+        QVERIFY(!s->isRunning());
+        QVERIFY2(pack->isChecked(), "shown as a packet is");
+        // The superposition, scaled as a packet of the last height (200) would be, at t = 0.
+        const PacketSimulation &sim = s->simulation();
+        const double peak = 2.0 * sim.params().height / s->height();
+        std::vector<std::complex<double>> psi(N);
+        for (int j = 0; j < N; ++j)
+            psi[j] = (ev->eigenFunctionAt(0)[j] + ev->eigenFunctionAt(1)[j]) / std::sqrt(800000.0);
+        const double top = std::abs(*std::max_element(psi.begin(), psi.end(), [](auto a, auto b) { return std::abs(a) < std::abs(b); }));
+        double off = 0.0;
+        for (int j = 0; j < N; ++j)
+            off = std::max(off, std::abs(sim.wave()[j] - psi[j] * (peak / top)));
+        QVERIFY2(off < 1e-12, qPrintable(QString("shape off by %1").arg(off)));
+        QCOMPARE(sim.stepCount(), 0);
+        const QLabel *status = w.findChild<QLabel *>("evolutionStatus");
+        const auto shares = [status] { // links, rechts
+            const QRegularExpressionMatch m = QRegularExpression("links ([0-9.]+)   rechts ([0-9.]+)   Norm 1.000000").match(status->text());
+            return m.hasMatch() ? std::pair(m.captured(1).toDouble(), m.captured(2).toDouble()) : std::pair(-1.0, -1.0);
+        };
+        QVERIFY2(status->text().startsWith(QString::fromUtf8("t = 0 Schritte")), qPrintable(status->text()));
+        QVERIFY2(shares().first > 0.99, qPrintable(status->text()));
+        // On the surface: the left well's columns, nothing over the right well.
+        QVERIFY(screenCurrent(s));
+        const QImage shot = s->grab().toImage();
+        const auto column = [&](int j) { return (j * s->width() + N / 2) / N; };
+        QVERIFY2(shot.pixel(column(457), s->midRow() - 20) != qRgb(0, 0, 0), "the left well");
+        QVERIFY2(shot.pixel(column(566), s->midRow() - 20) == qRgb(0, 0, 0), "the right well");
+        // Start, with frames at "Normal" every quarter second.
+        start->click();
+        QTimer *timer = s->findChild<QTimer *>();
+        timer->stop();
+        for (const auto &[seconds, right] : {std::pair{20, true}, {40, false}}) {
+            while (now < 50.0 + seconds) {
+                now += 0.25;
+                QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+            }
+            const auto [l, r] = shares();
+            QVERIFY2((right ? r : l) > 0.99, qPrintable(QString("after %1 s: %2").arg(seconds).arg(status->text())));
+        }
+        QCOMPARE(sim.stepCount(), 5120);
+        start->click();
+        // "Zurück zum Anfang" comes back to it; a packet placed afterwards replaces it.
+        find<QAction>(w, "&Zurück zum Anfang")->trigger();
+        QCOMPARE(sim.stepCount(), 0);
+        QVERIFY2(std::abs(sim.wave()[457] - psi[457] * (peak / top)) < 1e-12, "back to the superposition");
+        drag(s, {QPoint(column(300), s->midRow() - 100)});
+        QVERIFY2(std::abs(sim.params().x - 300) <= 1, qPrintable(QString::number(sim.params().x)));
+        QVERIFY2(std::abs(sim.wave()[457]) < 1e-3, "the packet instead, at 300");
     }
 
     void exportFormatsForSpreadsheets()
@@ -256,7 +364,7 @@ private slots:
         QString err;
         const QList<QStringList> wrong = {{"eigen", file, "--bogus"}, {"eigen", file, "--digits"}, {"eigen", file, "--digits", "0"},
             {"eigen", file, "--digits", "18"}, {"scattering", file, "--width", "x"}, {"eigen", file, "--emax-factor", "3"},
-            {"bound", file}, {"eigen"}};
+            {"bound", file}, {"eigen"}, {"scattering", file, "--mass-of-evolution"}, {"eigen", file, "--states", "0"}};
         for (const QStringList &args : wrong) {
             const QString out = exportRun(args, &code, &err);
             const QString call = args.join(' ') + ": ";

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/eigen/schefview.h"
+#include "ui/eigen/superpositiondialog.h"
 #include "uitestutil.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
+#include <complex>
 #include <numeric>
+#include <sstream>
 
-const QRgb White = 0xffffff, Green = 0x00ff00, Gray = 0xa0a0a4;
+const QRgb White = 0xffffff, Green = 0x00ff00, Gray = 0xa0a0a4, Amber = 0xffc800;
 const QRect Plot(56, 56, 728, 528); // inside the frame, which covers columns 55..784 and rows 55..584
 int count(SchEFView &v, QRect area, QRgb colour)
 {
@@ -42,6 +45,21 @@ bool margin(SchEFView &v, const std::vector<std::pair<QString, QPoint>> &texts)
     p.end();
     const QRect strip(0, 32, 54, v.height() - 32);
     return v.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(strip) == ref.copy(strip);
+}
+
+// Wells 0.02 deep and 100 points wide either side of a wall 8 points wide, 0.004 high.
+std::vector<double> doubleWell()
+{
+    std::vector<double> v(1024, 0.0);
+    for (int j = 0; j < 1024; ++j) {
+        const double d = std::fabs(j - 511.5);
+        v[j] = d < 4 ? 0.004 : (d < 104 ? -0.02 : 0.0);
+    }
+    return v;
+}
+void click(SchEFView &v, int x, int y)
+{
+    QTest::mouseClick(&v, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
 }
 
 class TestSchEFView : public QObject
@@ -125,6 +143,148 @@ private slots:
             QCOMPARE(drawn(v), want);
             QVERIFY2(screenCurrent(&v, Plot), qPrintable(QString("%1 curves on the screen").arg(n)));
         }
+    }
+
+    void checkBoxSwitchesToTheEvolutionsParticle()
+    {
+        // The empty box: the window's particle has two states below the limit 1, the evolution's
+        // (a quarter of the kinetic energy) 10000 (1 - cos(pi k / 1025)) for k = 1..4.
+        std::vector<double> surface(1024, 0.0);
+        std::ostringstream trace;
+        SchEFView v(surface.data(), nullptr, trace);
+        v.show();
+        auto *box = v.findChild<QCheckBox *>("particle");
+        auto *label = v.findChild<QLabel *>("particleLabel");
+        QCOMPARE(box->text(), QString("Teilchen wie in der Zeitentwicklung"));
+        QVERIFY(!box->isChecked());
+        QCOMPARE(label->text(), QString("Teilchen mit ¼ Masse"));
+        QVERIFY2(box->geometry().top() >= 30 && box->geometry().bottom() < 55, "below the controls, above the plot");
+        const QImage before = v.grab().toImage();
+        box->click();
+        QVERIFY(v.evolutionParticle());
+        QCOMPARE(v.eigenTotal(), 4);
+        for (int k = 1; k <= 4; ++k)
+            QVERIFY2(std::fabs(v.eigenValueAt(k - 1) - 10000 * (1 - std::cos(M_PI * k / 1025))) < 1e-9, qPrintable(QString::number(k)));
+        QCOMPARE(v.findChild<QSlider *>("Eigen")->maximum(), 3);
+        QCOMPARE(label->text(), QString("Masse 1 · Niveau anklicken"));
+        // The trace lines say which particle they belong to; the picture is redrawn.
+        const QStringList lines = QString::fromStdString(trace.str()).trimmed().split('\n');
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines[2].left(11), QString("EW=0.046970"));
+        QVERIFY2(lines[2].endsWith(" (Teilchen wie in der Zeitentwicklung)"), qPrintable(lines[2]));
+        QVERIFY2(!lines[1].contains("Teilchen"), qPrintable(lines[1]));
+        QVERIFY(v.grab().toImage() != before);
+        QVERIFY(screenCurrent(&v, Plot));
+        QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.75", {2, 582}}, {"0", {40, row(v, 0.0) + 3}}, {"0.05", {2, row(v, v.eigenValueAt(0)) + 3}}}));
+        // Back: the window as it was, with the view chosen kept.
+        v.findChild<QSlider *>("Eigen")->setValue(3);
+        box->click();
+        QCOMPARE(v.eigenTotal(), 2);
+        QCOMPARE(v.selectedIndex(), 1);
+        QVERIFY(v.isSingleMode());
+        v.findChild<QSlider *>("Eigen")->setValue(0);
+        QCOMPARE(v.grab().toImage(), before);
+    }
+
+    void marksOnLevelLinesGoIntoTheEvolution()
+    {
+        const std::vector<double> surface = doubleWell();
+        SchEFView v(surface.data(), nullptr, EigenSolver::Trace());
+        v.show();
+        QList<std::vector<std::complex<double>>> handed;
+        connect(&v, &SchEFView::superpositionChosen, [&handed](const std::vector<std::complex<double>> &w) { handed << w; });
+        int asked = 0;
+        v.askParts = [&asked](QWidget *, std::vector<StationaryStates::Part> &parts, const std::vector<double> &energies) {
+            ++asked;
+            if (parts.size() != 2 || energies.size() != 2)
+                return false;
+            parts[1].weight = 2.0, parts[1].phase = M_PI / 2; // psi_0 + 2i psi_1
+            return true;
+        };
+        auto *transfer = find<QPushButton>(v, "In die Zeitentwicklung");
+        auto *label = v.findChild<QLabel *>("particleLabel");
+        const int x = 400;
+        click(v, x, row(v, v.eigenValueAt(0))); // the window's own particle: no marks
+        QVERIFY(v.markedStates().empty());
+        QVERIFY(!transfer->isEnabled());
+        v.findChild<QCheckBox *>("particle")->click();
+        const int line = row(v, v.eigenValueAt(0));
+        QVERIFY2(std::abs(row(v, v.eigenValueAt(1)) - line) <= 1, "the lowest pair shares its line (within a row)");
+        click(v, x, line - 20); // beside every line shown
+        QVERIFY(v.markedStates().empty());
+        click(v, x, line + 3); // the pair, one after the other, then neither
+        QCOMPARE(v.markedStates(), std::vector<int>({0}));
+        QVERIFY(transfer->isEnabled());
+        QCOMPARE(count(v, QRect(56, line, 728, 1), Amber), 728);
+        QVERIFY(screenCurrent(&v, Plot));
+        click(v, x, line - 3);
+        QCOMPARE(v.markedStates(), std::vector<int>({0, 1}));
+        QCOMPARE(label->text(), QString("Masse 1 · markiert: 0, 1"));
+        click(v, x, line);
+        QVERIFY(v.markedStates().empty());
+        QCOMPARE(count(v, QRect(56, line, 728, 1), Amber), 0);
+        // One state: itself, without asking. Two: as the dialog says.
+        click(v, x, line);
+        transfer->click();
+        QCOMPARE(asked, 0);
+        QCOMPARE(handed.size(), 1);
+        const auto state = [&v](int k) { // the window's own curve, normalised
+            std::vector<double> psi = v.eigenFunctionAt(k);
+            for (double &x : psi)
+                x /= std::sqrt(400000.0);
+            return psi;
+        };
+        const auto distance = [](const std::vector<std::complex<double>> &a, const std::vector<std::complex<double>> &b) {
+            double d = a.size() == b.size() ? 0.0 : 1.0;
+            for (std::size_t j = 0; j < a.size() && j < b.size(); ++j)
+                d = std::max(d, std::abs(a[j] - b[j]));
+            return d;
+        };
+        const std::vector<double> s0 = state(0), s1 = state(1);
+        QVERIFY(distance(handed[0], {s0.begin(), s0.end()}) < 1e-12);
+        click(v, x, line);
+        transfer->click();
+        QCOMPARE(asked, 1);
+        QCOMPARE(handed.size(), 2);
+        std::vector<std::complex<double>> want(1024);
+        for (int j = 0; j < 1024; ++j)
+            want[j] = (s0[j] + std::complex<double>(0.0, 2.0) * s1[j]) / std::sqrt(5.0);
+        QVERIFY(distance(handed[1], want) < 1e-12);
+        v.askParts = [&asked](QWidget *, std::vector<StationaryStates::Part> &, const std::vector<double> &) { return ++asked, false; };
+        transfer->click(); // cancelled: nothing
+        QCOMPARE(handed.size(), 2);
+        v.findChild<QCheckBox *>("particle")->click(); // another particle: the marks go
+        QVERIFY(v.markedStates().empty());
+        QVERIFY(!transfer->isEnabled());
+    }
+
+    void superpositionDialogAsksForWeightsAndRelativePhases()
+    {
+        SuperpositionDialog d({{0, 1.0, 0.0}, {3, 1.0, 0.0}}, {-196.04, -150.5});
+        QCOMPARE(d.windowTitle(), QString("Überlagerung"));
+        const QList<QDoubleSpinBox *> weights = d.findChildren<QDoubleSpinBox *>();
+        const QList<QSpinBox *> phases = d.findChildren<QSpinBox *>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(weights.size(), 2);
+        QCOMPARE(phases.size(), 1); // the first state is the reference
+        QVERIFY2(find<QLabel>(d, "3 (E = -150.50)"), "each state with its energy");
+        for (QAbstractSpinBox *b : d.findChildren<QAbstractSpinBox *>()) { // each explains itself
+            QVERIFY2(b->accessibleName().contains("Zustand"), qPrintable(b->accessibleName()));
+            QVERIFY2(!b->whatsThis().isEmpty(), qPrintable(b->accessibleName()));
+        }
+        QPushButton *ok = d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        QVERIFY(ok->isEnabled());
+        weights[0]->setValue(0.5);
+        phases[0]->setValue(-90);
+        const std::vector<StationaryStates::Part> parts = d.parts();
+        QCOMPARE(parts.size(), 2u);
+        QCOMPARE(parts[1].index, 3);
+        QCOMPARE(parts[0].weight, 0.5);
+        QCOMPARE(parts[1].weight, 1.0);
+        QCOMPARE(parts[0].phase, 0.0);
+        QVERIFY(std::fabs(parts[1].phase + M_PI / 2) < 1e-15);
+        weights[0]->setValue(0.0);
+        weights[1]->setValue(0.0);
+        QVERIFY2(!ok->isEnabled(), "nothing to superpose");
     }
 };
 QTEST_MAIN(TestSchEFView)

@@ -5,10 +5,12 @@
 
 #include "physics/packetmeasurement.h"
 #include "physics/packetsimulation.h"
+#include "physics/stationarystates.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <iterator>
 #include <tuple>
 #include <vector>
@@ -40,6 +42,22 @@ QCommandLineOption option(const Option &o)
     return QCommandLineOption(QString::fromLatin1(o.name), QString::fromUtf8(o.help), QString::fromUtf8(o.valueName));
 }
 
+const QString StatesName = QStringLiteral("states");
+
+// "0,1" as state numbers, each once; empty if that is not what it says.
+std::vector<int> stateList(const QString &text)
+{
+    std::vector<int> list;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int k = item.trimmed().toInt(&ok);
+        if (!ok || k < 0 || k >= EigenSolver::MaxEigen || std::find(list.begin(), list.end(), k) != list.end())
+            return {};
+        list.push_back(k);
+    }
+    return list;
+}
+
 } // namespace
 
 namespace EvolveCommand {
@@ -48,6 +66,11 @@ void addOptions(QCommandLineParser &parser)
 {
     for (const Option &o : Options)
         parser.addOption(option(o));
+    parser.addOption(QCommandLineOption(
+        StatesName,
+        QStringLiteral("evolve: statt eines Pakets die normierte Summe dieser gebundenen Zustände des Teilchens der "
+                       "Zeitentwicklung, mit gleichen Gewichten, z. B. 0,1 (statt --x0, --p, --dx, --dp)."),
+        QStringLiteral("liste")));
 }
 
 bool optionsSet(const QCommandLineParser &parser)
@@ -55,7 +78,7 @@ bool optionsSet(const QCommandLineParser &parser)
     for (const Option &o : Options)
         if (parser.isSet(QString::fromLatin1(o.name)))
             return true;
-    return false;
+    return parser.isSet(StatesName);
 }
 
 int run(const QCommandLineParser &parser, const std::array<double, GridPoints> &pot, CsvWriter &csv,
@@ -64,11 +87,17 @@ int run(const QCommandLineParser &parser, const std::array<double, GridPoints> &
     const PacketParams defaults;
     long long v[std::size(Options)] = {0, 0, defaults.dx, defaults.dp, 1000, 10,
                                        PacketMeasurement::highestPoint(pot.data(), GridPoints)};
+    // Either a packet (--x0 and --p, perhaps --dx and --dp) or states (--states alone).
+    const bool fromStates = parser.isSet(StatesName);
     for (size_t i = 0; i < std::size(Options); ++i) {
         const QString name = QString::fromLatin1(Options[i].name);
+        if (fromStates && i < 4 && parser.isSet(name)) {
+            complain(QStringLiteral("--states und --%1 schließen einander aus: Zustände oder ein Paket.").arg(name));
+            return 2;
+        }
         if (!parser.isSet(name)) {
-            if (i < 2) {
-                complain(QStringLiteral("evolve braucht --x0 und --p (--help zeigt die Aufrufe)."));
+            if (i < 2 && !fromStates) {
+                complain(QStringLiteral("evolve braucht --x0 und --p oder --states (--help zeigt die Aufrufe)."));
                 return 2;
             }
             continue;
@@ -89,11 +118,37 @@ int run(const QCommandLineParser &parser, const std::array<double, GridPoints> &
     PacketSimulation sim(pot.data());
     sim.setViewHeight(400);
     sim.setParams({x0, 100, dx, p, dp, 0});
-    sim.rebuild();
+    std::string settings = "x0=" + std::to_string(x0) + " p=" + std::to_string(p) + " dx=" + std::to_string(dx) +
+                           " dp=" + std::to_string(dp);
+    if (fromStates) {
+        // As "In die Zeitentwicklung" puts them in, from the eigenfunction window's check box on.
+        const std::vector<int> chosen = stateList(parser.value(StatesName));
+        if (chosen.empty()) {
+            complain(QStringLiteral("--states %1: erwartet Nummern von Zuständen, durch Kommas getrennt, jede einmal "
+                                    "(z. B. 0,1).")
+                         .arg(parser.value(StatesName)));
+            return 2;
+        }
+        const StationaryStates states(pot.data(), EigenSolver::Trace());
+        std::vector<StationaryStates::Part> parts;
+        settings = "states=";
+        for (int k : chosen) {
+            if (k >= states.count()) {
+                complain(QStringLiteral("--states: für das Teilchen der Zeitentwicklung hat dieses Potential %1 gebundene "
+                                        "Zustände (0 bis %2), nicht %3.")
+                             .arg(states.count()).arg(states.count() - 1).arg(k));
+                return 1;
+            }
+            parts.push_back({k, 1.0, 0.0});
+            settings += (parts.size() > 1 ? "+" : "") + std::to_string(k);
+        }
+        sim.placeWave(states.superposition(parts));
+    } else {
+        sim.rebuild();
+    }
     csv.header({"t [m dx^2/hbar]", "norm", "<x> [dx]", "<p> [hbar/dx]", "<E> [hbar^2/(m dx^2)]", "dE [hbar^2/(m dx^2)]",
                 "P_left", "P_right"},
-               "x0=" + std::to_string(x0) + " p=" + std::to_string(p) + " dx=" + std::to_string(dx) +
-                   " dp=" + std::to_string(dp) + " line=" + std::to_string(line));
+               settings + " line=" + std::to_string(line));
     for (int n = 0;; ++n) {
         if (n % every == 0 || n == steps) {
             const PacketMeasurement m = sim.measure(line);

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QComboBox>
 #include <QFileInfo>
@@ -120,12 +121,16 @@ public:
     std::unique_ptr<SweepProgress> sweepStarted(QWidget *) override { return nullptr; }
 };
 
-int eigen(const std::array<double, GridPoints> &pot, bool functions, const QString &png, CsvWriter &csv)
+int eigen(const std::array<double, GridPoints> &pot, bool functions, bool evolution, const QString &png, CsvWriter &csv)
 {
     SchEFView view(pot.data(), nullptr, EigenSolver::Trace()); // standard output carries the CSV only
+    // The time evolution's particle through the window's own check box, as a user chooses it.
+    if (evolution)
+        view.findChild<QCheckBox *>(QStringLiteral("particle"))->setChecked(true);
+    const std::string settings = evolution ? "particle=evolution" : "";
     const int n = view.eigenTotal();
     if (!functions) {
-        csv.header({"n", std::string("E ") + EigenUnit});
+        csv.header({"n", std::string("E ") + EigenUnit}, settings);
         for (int k = 0; k < n; ++k) {
             csv.cell(k);
             csv.cell(view.eigenValueAt(k));
@@ -139,7 +144,7 @@ int eigen(const std::array<double, GridPoints> &pot, bool functions, const QStri
             psi.push_back(view.eigenFunctionAt(k));
             names.push_back("psi_" + std::to_string(k));
         }
-        csv.header(names);
+        csv.header(names, settings);
         for (int j = 0; j < GridPoints; ++j) {
             csv.cell(j);
             csv.cell(view.potential()[j]);
@@ -217,10 +222,12 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Gibt aus, was Quantauras Fenster für eine Potentialdatei berechnen, als CSV mit einer Kopfzeile:\n"
-        "  eigen           die Energien der gebundenen Zustände (wie im Eigenfunktionsfenster)\n"
+        "  eigen           die Energien der gebundenen Zustände (wie im Eigenfunktionsfenster;\n"
+        "                  mit --mass-of-evolution die des Teilchens der Zeitentwicklung)\n"
         "  eigenfunctions  die Eigenfunktionen, eine Spalte je Zustand\n"
         "  scattering      E, R und T (wie im Streufenster nach \"Calc\")\n"
         "  evolve          Zeit, Norm, <x>, <p>, <E>, dE und P links/rechts eines Wellenpakets\n"
+        "                  (oder mit --states einer Überlagerung gebundener Zustände)\n"
         "Endet mit 0, wenn alles geschrieben ist, mit 1, wenn die Datei, das Potential oder das Schreiben\n"
         "scheitert, und mit 2 bei einem falschen Aufruf."));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -248,7 +255,11 @@ int main(int argc, char **argv)
                                                          "den Nachkommastellen (für eine deutsch eingestellte "
                                                          "Tabellenkalkulation)."));
     const QCommandLineOption noHeaderOption(QStringLiteral("no-header"), QStringLiteral("Ohne die Kopfzeile."));
-    parser.addOptions({widthOption, factorOption, pngOption, digitsOption, germanOption, noHeaderOption});
+    const QCommandLineOption evolutionOption(QStringLiteral("mass-of-evolution"),
+                                             QStringLiteral("eigen, eigenfunctions: die Zustände des Teilchens der "
+                                                            "Zeitentwicklung (Masse 1, wie das Kästchen „Teilchen wie in "
+                                                            "der Zeitentwicklung“), in denselben Einheiten."));
+    parser.addOptions({widthOption, factorOption, pngOption, digitsOption, germanOption, noHeaderOption, evolutionOption});
     EvolveCommand::addOptions(parser);
     // Not process(): it ends a wrong call with 1, the code for a failed file.
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -281,7 +292,11 @@ int main(int argc, char **argv)
     const bool evolve = command == QLatin1String("evolve");
     if (evolve ? parser.isSet(pngOption) : EvolveCommand::optionsSet(parser)) {
         complain(evolve ? QStringLiteral("--png gilt nicht für evolve.")
-                        : QStringLiteral("--x0, --p, --dx, --dp, --steps, --every und --line gelten nur für evolve."));
+                        : QStringLiteral("--x0, --p, --dx, --dp, --steps, --every, --line und --states gelten nur für evolve."));
+        return 2;
+    }
+    if ((scatter || evolve) && parser.isSet(evolutionOption)) {
+        complain(QStringLiteral("--mass-of-evolution gilt nur für eigen und eigenfunctions."));
         return 2;
     }
     bool ok = false;
@@ -344,7 +359,7 @@ int main(int argc, char **argv)
     const QString png = parser.value(pngOption);
     const int status = evolve    ? EvolveCommand::run(parser, pot, csv, complain)
                        : scatter ? scattering(pot, width, factor, png, csv)
-                                 : eigen(pot, command == QLatin1String("eigenfunctions"), png, csv);
+                                 : eigen(pot, command == QLatin1String("eigenfunctions"), parser.isSet(evolutionOption), png, csv);
     if (status != 0)
         return status;
     const std::string &out = csv.text();

@@ -9,9 +9,11 @@
 #include "ui/evolution/schdrawingsurface.h"
 #include "ui/eigen/schefview.h"
 #include "ui/app/schmainwindow.h"
+#include "ui/app/sidewindows.h"
 #include "ui/scattering/window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QMouseEvent>
@@ -220,6 +222,46 @@ QImage eigenOf(const QString &file, int countIndex)
 }
 
 QImage handbookEigen() { return eigenOf(QStringLiteral("doppelmulde.pot"), 1); }    // the lowest three
+
+// The tunnelling pendulum as the handbook's exercise sets it up: the evolution's particle, the
+// lowest three states, the lowest pair marked by two clicks on its line.
+void markLowestPair(SchEFView &v)
+{
+    v.findChild<QCheckBox *>("particle")->setChecked(true);
+    const QPoint at(400, v.rowOf(v.eigenValueAt(0)));
+    click(&v, at);
+    click(&v, at);
+}
+
+QImage pendulumStates()
+{
+    std::vector<double> pot = example(QStringLiteral("tunnelpendel.pot"));
+    SchEFView v(pot.data(), nullptr, EigenSolver::Trace());
+    v.findChild<QComboBox *>()->setCurrentIndex(1);
+    emit v.findChild<QComboBox *>()->activated(1);
+    markLowestPair(v);
+    return v.grab().toImage();
+}
+
+// ... put into the evolution with equal weights and run for a quarter of its period (10 s at
+// "Normal"): half of it has tunnelled into the right well.
+QImage pendulumRunning()
+{
+    MainWindow m(example(QStringLiteral("tunnelpendel.pot")));
+    button(m.w, "Eigenfunktionen")->click();
+    SchEFView *v = m.w.sideWindows()->eigen();
+    v->askParts = [](QWidget *, std::vector<StationaryStates::Part> &, const std::vector<double> &) { return true; };
+    markLowestPair(*v);
+    button(*v, "In die Zeitentwicklung")->click();
+    SchDrawingSurface *s = m.w.drawingSurface();
+    button(m.w, "Start")->click();
+    for (int k = 0; k < 1279; ++k) // the timer's ticks, without the event loop
+        s->paintEvolution();
+    QImage img = m.w.grab().toImage();
+    button(m.w, "Start")->click();
+    button(m.w, "Eigenfunktionen")->click();
+    return img;
+}
 QImage handbookLattice() { return eigenOf(QStringLiteral("gitter.pot"), 3); }       // the lowest ten
 // The double barrier with the marker on its first resonance (E = 1.58 of 20).
 QImage handbookScattering() { return scatteringOf(example(QStringLiteral("doppelbarriere.pot")), 79); }
@@ -249,6 +291,8 @@ int main(int argc, char **argv)
         {"handbuch-eigenfunktionen", handbookEigen},
         {"handbuch-gitter", handbookLattice},
         {"handbuch-streuung", handbookScattering},
+        {"handbuch-tunnelpendel-zustaende", pendulumStates},
+        {"handbuch-tunnelpendel", pendulumRunning},
     };
     int failed = 0;
     for (const auto &[name, make] : scenes) {

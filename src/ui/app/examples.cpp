@@ -10,6 +10,7 @@ const QList<Examples::Entry> &Examples::all()
         {QStringLiteral("rechteckmulde.pot"), QStringLiteral("Rechteckmulde (gebundene Zustände)")},
         {QStringLiteral("oszillator.pot"), QStringLiteral("Harmonischer Oszillator")},
         {QStringLiteral("doppelmulde.pot"), QStringLiteral("Symmetrische Doppelmulde (Tunnelaufspaltung)")},
+        {QStringLiteral("tunnelpendel.pot"), QStringLiteral("Tunnelpendel: Doppelmulde mit dünnem Wall (Zeitentwicklung)")},
         {QStringLiteral("gitter.pot"), QStringLiteral("Kronig-Penney-Gitter aus 8 Mulden (Bänder)")},
         {QStringLiteral("stufe.pot"), QStringLiteral("Potentialstufe")},
         {QStringLiteral("barriere.pot"), QStringLiteral("Barriere (Tunneleffekt)")},

@@ -220,6 +220,11 @@ SchMainWindow::SchMainWindow() : QMainWindow(nullptr, Qt::Window)
     // the potential: the buttons follow, and through their toggled() the surface and the slider.
     connect(surface, &SchDrawingSurface::selectionToolEnded, fourierButton, [this] { fourierButton->setChecked(false); });
     connect(surface, &SchDrawingSurface::scatteringRefused, streuButton, [this] { streuButton->setChecked(false); });
+    // A wave function from the eigenfunction window arrives stopped, and shows as a packet does.
+    connect(sides, &SideWindows::stateChosen, this, [this, startButton] {
+        startButton->setChecked(false);
+        packButton->setChecked(true);
+    });
 
     // The history of the potential behind the edit menu; the items name the step they act on.
     PotentialModel *potential = surface->potential();

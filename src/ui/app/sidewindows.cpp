@@ -46,6 +46,7 @@ void SideWindows::showEigen(bool on, const double *potential)
     }
     // The window copies the potential now; later edits do not reach it.
     efView = std::make_unique<SchEFView>(potential);
+    connect(efView.get(), &SchEFView::superpositionChosen, this, &SideWindows::stateChosen);
     if (anchor)
         WindowPlacement::placeBeside(efView.get(), anchor->window(), SideGap, WindowPlacement::WithoutFrames::Beside);
     efView->show();

@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include <complex>
 #include <memory>
+#include <vector>
 
 class QWidget;
 class SchEFView;
@@ -32,6 +34,9 @@ public:
 
 signals:
     void scatteringRefused();
+    // The eigenfunction window hands on a wave function for the evolution (GridPoints values,
+    // normalised): it is to become the wave, stopped, at t = 0.
+    void stateChosen(const std::vector<std::complex<double>> &wave);
 
 private:
     QPointer<QWidget> anchor;

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/eigen/schefview.h"
 
+#include "ui/eigen/superpositiondialog.h"
 #include "ui/widgets/controlhelp.h"
 #include "physics/eigensolver.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPolygon>
@@ -22,6 +25,7 @@ namespace {
 
 constexpr int Margin = 55; // left and top edge of the plot area
 constexpr int Border = 15; // right and bottom gap
+const QColor MarkColour(255, 200, 0); // amber, as the packet's energy on the surface
 
 // Truncation toward zero, kept inside a range the painter handles (absurd potentials can map
 // far outside the window, and a NaN must not reach an int conversion).
@@ -38,11 +42,17 @@ int toPixel(double x)
 } // namespace
 
 SchEFView::SchEFView(const double *surfacePot, QWidget *parent, std::ostream &trace)
-    : SchEFView(surfacePot, parent, EigenSolver::traceLines(trace))
+    : SchEFView(surfacePot, parent, EigenSolver::traceLines(trace), &trace)
 {
 }
 
-SchEFView::SchEFView(const double *surfacePot, QWidget *parent, const EigenSolver::Trace &trace) : QWidget(parent)
+SchEFView::SchEFView(const double *surfacePot, QWidget *parent, const EigenSolver::Trace &trace)
+    : SchEFView(surfacePot, parent, trace, nullptr)
+{
+}
+
+SchEFView::SchEFView(const double *potential, QWidget *parent, const EigenSolver::Trace &traceTo, std::ostream *lines)
+    : QWidget(parent), askParts(&SuperpositionDialog::ask), trace(traceTo), traceStream(lines)
 {
     setWindowTitle(QStringLiteral("Schrödinger Eigenfunktionen"));
     setAutoFillBackground(true);
@@ -90,29 +100,36 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent, const EigenSolve
     toggle->setGeometry(315, 0, wb, toggle->height());
     connect(toggle, &QPushButton::toggled, this, &SchEFView::dispEWerte);
 
-    if (surfacePot)
+    // A second row, clear of the labels left of the plot and above its frame.
+    const int row2 = hs;
+    const int h2 = std::min(22, Margin - 1 - row2);
+    particleBox = new QCheckBox(QStringLiteral("Teilchen wie in der Zeitentwicklung"), this);
+    particleBox->setObjectName(QStringLiteral("particle"));
+    particleBox->setPalette(white);
+    particleBox->setGeometry(90, row2, particleBox->sizeHint().width(), h2);
+    connect(particleBox, &QCheckBox::toggled, this, &SchEFView::particleChanged);
+    transferButton = new QPushButton(QStringLiteral("In die Zeitentwicklung"), this);
+    transferButton->setObjectName(QStringLiteral("transfer"));
+    transferButton->setGeometry(particleBox->geometry().right() + 10, row2, transferButton->sizeHint().width(), h2);
+    connect(transferButton, &QPushButton::clicked, this, &SchEFView::putIntoEvolution);
+    particleLabel = new QLabel(this);
+    particleLabel->setObjectName(QStringLiteral("particleLabel"));
+    particleLabel->setPalette(white);
+    particleLabel->setGeometry(transferButton->geometry().right() + 10, row2, 2000, h2);
+
+    if (potential) {
+        surfacePot.assign(potential, potential + GridPoints);
         for (int j = 0; j < GridPoints; ++j)
-            pot[j] = surfacePot[j] * 10000.0;
+            pot[j] = potential[j] * 10000.0;
+    }
 
     shownCount = 1;
     singleMode = true;
     showLevels = false;
     selected = 0;
 
-    solver = std::make_unique<EigenSolver>(pot.data(), trace);
-    const EigenSolver::BoundStates &states = solver->boundStates();
-    eigenCount = int(states.energies.size());
+    compute();
     slider->setRange(0, eigenCount - 1);
-
-    eigenValues = states.energies;
-    curves.assign(static_cast<std::size_t>(eigenCount) * GridPoints, 0.0);
-    for (int k = 0; k < eigenCount; ++k) {
-        const double e = eigenValues[k];
-        const std::vector<double> psi = states.eigenFunction(k);
-        double *curve = &curves[static_cast<std::size_t>(k) * GridPoints];
-        for (int j = 0; j < GridPoints; ++j)
-            curve[j] = e + psi[j];
-    }
 
     const QString unit = QStringLiteral("Energien in Pixelzeilen der Zeichenfläche: 1 = 0.0001 ħ²/(m·Δx²).");
     describeControl(slider, QStringLiteral("Eigenfunktion"),
@@ -123,10 +140,57 @@ SchEFView::SchEFView(const double *surfacePot, QWidget *parent, const EigenSolve
                     QStringLiteral("Zeigt die untersten 1, 3, 5, 10 oder alle Eigenfunktionen zusammen."), unit);
     describeControl(toggle, QStringLiteral("Eigenwerte anzeigen"),
                     QStringLiteral("Zeichnet alle Eigenwerte als punktierte Linien."), unit);
+    describeControl(particleBox, QStringLiteral("Teilchen wie in der Zeitentwicklung"),
+                    QStringLiteral("Aus: das Teilchen dieses Fensters, mit viermal so großer kinetischer Energie wie in "
+                                   "der Zeitentwicklung (ein Viertel der Masse). An: die Zustände des Teilchens der "
+                                   "Zeitentwicklung (Masse 1), genau die stationären Zustände ihres Rechenschritts. "
+                                   "Ein Klick auf eine Niveaulinie markiert dann einen Zustand."),
+                    unit);
+    describeControl(transferButton, QStringLiteral("In die Zeitentwicklung"),
+                    QStringLiteral("Legt die normierte Überlagerung der markierten Zustände als Wellenfunktion in die "
+                                   "Zeichenfläche, angehalten bei t = 0 (bei mehreren mit Gewichten und Phasen). "
+                                   "„Zurück zum Anfang“ kehrt zu ihr zurück, ein neues Paket ersetzt sie."));
     addWhatsThisKey(this);
 
+    updateMarks();
     computeRanges();
     resize(800, 600);
+}
+
+void SchEFView::compute()
+{
+    eigenValues.clear();
+    curves.clear();
+    if (evolution) {
+        const double amplitude = std::sqrt(400000.0); // the window's normalisation, sum psi^2 = 400000
+        const EigenSolver::Trace lines =
+            traceStream ? EigenSolver::traceLines(*traceStream, " (Teilchen wie in der Zeitentwicklung)") : trace;
+        stationary = std::make_unique<StationaryStates>(surfacePot.empty() ? nullptr : surfacePot.data(), lines);
+        solver.reset();
+        eigenValues = stationary->solver().boundStates().energies;
+        eigenCount = int(eigenValues.size());
+        curves.assign(static_cast<std::size_t>(eigenCount) * GridPoints, 0.0);
+        for (int k = 0; k < eigenCount; ++k) {
+            const std::vector<double> &psi = stationary->state(k);
+            double *curve = &curves[static_cast<std::size_t>(k) * GridPoints];
+            for (int j = 0; j < GridPoints; ++j)
+                curve[j] = eigenValues[k] + amplitude * psi[j];
+        }
+        return;
+    }
+    stationary.reset();
+    solver = std::make_unique<EigenSolver>(pot.data(), trace);
+    const EigenSolver::BoundStates &states = solver->boundStates();
+    eigenCount = int(states.energies.size());
+    eigenValues = states.energies;
+    curves.assign(static_cast<std::size_t>(eigenCount) * GridPoints, 0.0);
+    for (int k = 0; k < eigenCount; ++k) {
+        const double e = eigenValues[k];
+        const std::vector<double> psi = states.eigenFunction(k);
+        double *curve = &curves[static_cast<std::size_t>(k) * GridPoints];
+        for (int j = 0; j < GridPoints; ++j)
+            curve[j] = e + psi[j];
+    }
 }
 
 SchEFView::~SchEFView() = default;
@@ -138,6 +202,13 @@ double SchEFView::eigenValueAt(int k) const
 
 std::vector<double> SchEFView::eigenFunctionAt(int k) const
 {
+    if (stationary) {
+        std::vector<double> psi = stationary->state(k);
+        psi.resize(GridPoints, 0.0);
+        for (double &v : psi)
+            v *= std::sqrt(400000.0); // as drawn
+        return psi;
+    }
     std::vector<double> psi = solver->boundStates().eigenFunction(k);
     psi.resize(GridPoints); // without the wall entry
     return psi;
@@ -207,6 +278,13 @@ void SchEFView::compose()
         for (int k = 0; k < std::min(shownCount, eigenCount); ++k)
             drawCurve(p, k);
     }
+    // The marked states too, and their levels over everything.
+    for (int k : marks)
+        if (singleMode ? k != selected : k >= shownCount)
+            drawCurve(p, k, false);
+    p.setPen(QPen(MarkColour, 2));
+    for (int k : marks)
+        p.drawLine(Margin, rowOf(eigenValues[k]), width() - Border, rowOf(eigenValues[k]));
 }
 
 void SchEFView::resizeEvent(QResizeEvent *e)
@@ -246,13 +324,13 @@ void SchEFView::drawFrame(QPainter &p)
     p.drawPolyline(line);
 }
 
-void SchEFView::drawCurve(QPainter &p, int k)
+void SchEFView::drawCurve(QPainter &p, int k, bool label)
 {
     const double e = eigenValues[k];
     const int y = rowOf(e);
     p.setPen(QPen(Qt::gray, 0));
     p.drawLine(Margin, y, width() - Border, y);
-    if (singleMode) {
+    if (singleMode && label) {
         p.setPen(QPen(Qt::white, 0));
         p.drawText(2, y + 3, QString::asprintf("%.2f", e));
     }
@@ -271,25 +349,25 @@ void SchEFView::redraw()
     repaint(0, 0, width(), height());
 }
 
-void SchEFView::refreshEigen(int i)
+int SchEFView::countFor(int i) const
 {
     switch (i) {
     case 0:
-        shownCount = 1;
-        break;
+        return 1;
     case 1:
-        shownCount = std::min(eigenCount, 3);
-        break;
+        return std::min(eigenCount, 3);
     case 2:
-        shownCount = std::min(eigenCount, 5);
-        break;
+        return std::min(eigenCount, 5);
     case 3:
-        shownCount = std::min(eigenCount, 10);
-        break;
+        return std::min(eigenCount, 10);
     default:
-        shownCount = eigenCount;
-        break;
+        return eigenCount;
     }
+}
+
+void SchEFView::refreshEigen(int i)
+{
+    shownCount = countFor(i);
     singleMode = false;
     redraw();
 }
@@ -314,4 +392,99 @@ void SchEFView::dispEWerte(bool on)
 {
     showLevels = on;
     redraw();
+}
+
+void SchEFView::particleChanged(bool evolutionsParticle)
+{
+    evolution = evolutionsParticle;
+    marks.clear();
+    compute();
+    // The view stays as it was chosen; only what no longer exists moves (without the controls'
+    // signals, which would switch to a single state).
+    {
+        const QSignalBlocker sliderQuiet(slider);
+        const QSignalBlocker editQuiet(edit);
+        slider->setRange(0, eigenCount - 1);
+        selected = slider->value();
+        edit->setText(QString::asprintf("%d", selected));
+    }
+    if (!singleMode)
+        shownCount = countFor(countBox->currentIndex());
+    computeRanges();
+    updateMarks();
+    redraw();
+}
+
+bool SchEFView::levelShown(int k) const
+{
+    return showLevels || (singleMode ? k == selected : k < shownCount) ||
+           std::find(marks.begin(), marks.end(), k) != marks.end();
+}
+
+void SchEFView::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint at = e->position().toPoint();
+    if (!evolution || e->button() != Qt::LeftButton || at.x() < Margin || at.x() > width() - Border ||
+        at.y() < Margin || at.y() > height() - Border) {
+        QWidget::mousePressEvent(e);
+        return;
+    }
+    constexpr int Reach = 4; // pixels either side of a level line
+    int nearest = -1;
+    for (int k = 0; k < eigenCount; ++k)
+        if (levelShown(k) && std::abs(rowOf(eigenValues[k]) - at.y()) <= Reach &&
+            (nearest < 0 || std::abs(rowOf(eigenValues[k]) - at.y()) < std::abs(rowOf(eigenValues[nearest]) - at.y())))
+            nearest = k;
+    if (nearest < 0)
+        return;
+    // Every level on that line, shown or not (the partner of a close pair shares it, or lies on the
+    // next row): the next one unmarked gets marked, or all lose their marks.
+    const int row = rowOf(eigenValues[nearest]);
+    std::vector<int> group;
+    for (int k = 0; k < eigenCount; ++k)
+        if (std::abs(rowOf(eigenValues[k]) - row) <= 1)
+            group.push_back(k);
+    const auto unmarked = std::find_if(group.begin(), group.end(),
+                                       [this](int k) { return std::find(marks.begin(), marks.end(), k) == marks.end(); });
+    if (unmarked != group.end()) {
+        marks.push_back(*unmarked);
+        std::sort(marks.begin(), marks.end());
+    } else {
+        marks.erase(std::remove_if(marks.begin(), marks.end(),
+                                   [&group](int k) { return std::find(group.begin(), group.end(), k) != group.end(); }),
+                    marks.end());
+    }
+    updateMarks();
+    redraw();
+}
+
+void SchEFView::updateMarks()
+{
+    transferButton->setEnabled(evolution && !marks.empty());
+    if (!evolution) {
+        particleLabel->setText(QStringLiteral("Teilchen mit ¼ Masse"));
+        return;
+    }
+    QStringList names;
+    for (int k : marks)
+        names << QString::number(k);
+    particleLabel->setText(QStringLiteral("Masse 1 · ") + (marks.empty() ? QStringLiteral("Niveau anklicken")
+                                                                            : QStringLiteral("markiert: ") + names.join(QStringLiteral(", "))));
+}
+
+void SchEFView::putIntoEvolution()
+{
+    if (!stationary || marks.empty())
+        return;
+    std::vector<StationaryStates::Part> parts;
+    std::vector<double> energies;
+    for (int k : marks) {
+        parts.push_back({k, 1.0, 0.0});
+        energies.push_back(eigenValues[k]);
+    }
+    if (parts.size() > 1 && askParts && !askParts(this, parts, energies))
+        return;
+    const std::vector<std::complex<double>> wave = stationary->superposition(parts);
+    if (!wave.empty())
+        emit superpositionChosen(wave);
 }

@@ -171,8 +171,10 @@ void SchDrawingSurface::useSideWindows(SideWindows *owner)
     else if (sides)
         disconnect(sides, nullptr, this, nullptr);
     sides = owner;
-    if (sides)
+    if (sides) {
         connect(sides, &SideWindows::scatteringRefused, this, &SchDrawingSurface::scatteringRefused);
+        connect(sides, &SideWindows::stateChosen, this, &SchDrawingSurface::takeWave);
+    }
 }
 
 SideWindows *SchDrawingSurface::sideWindows() const
@@ -355,6 +357,14 @@ void SchDrawingSurface::followHighestPoint()
     lineFollows = true;
     lineIndex = PacketMeasurement::highestPoint(model->samples().data(), GridPoints);
     showMarks();
+}
+
+void SchDrawingSurface::takeWave(const std::vector<std::complex<double>> &wave)
+{
+    if (running)
+        startEvolution(false);
+    sim.placeWave(wave); // scaled as a packet of the last height; restart() comes back to it
+    refresh();
 }
 
 void SchDrawingSurface::startStreu(bool on)

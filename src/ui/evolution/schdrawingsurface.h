@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <complex>
+#include <vector>
 
 class PotentialModel;
 class QPushButton;
@@ -129,6 +130,8 @@ private:
     void reportStatus();
     // One frame of the running evolution with the steps the pacing says are due.
     void showFrame(int steps);
+    // A wave function from a side window in place of the packet: stopped, at t = 0.
+    void takeWave(const std::vector<std::complex<double>> &wave);
 
     PotentialModel *model;
     PacketSimulation sim;

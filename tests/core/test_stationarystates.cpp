@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "physics/stationarystates.h"
+
+#include "physics/packetmeasurement.h"
+#include "physics/packetsimulation.h"
+
+#include "coretestutil.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace {
+using namespace coretest;
+const double Pi = std::acos(-1.0);
+using Pot = std::vector<double>;
+
+// Wells of depth -0.02 and `width` points either side of a wall of height h and `wall` points, centred.
+Pot doubleWell(int width, double h, int wall)
+{
+    Pot V(N, 0.0);
+    for (int j = 0; j < N; ++j) {
+        const double d = std::fabs(j - 511.5);
+        V[j] = d < wall / 2.0 ? h : (d < wall / 2.0 + width ? -0.02 : 0.0);
+    }
+    return V;
+}
+
+// The propagator's matrix: (H psi)_n = (V_n + 1) psi_n - (psi_n-1 + psi_n+1) / 2.
+double residual(const Pot &V, const std::vector<double> &x, double E)
+{
+    double r = 0.0;
+    for (int n = 0; n < N; ++n) {
+        const double side = (n > 0 ? x[n - 1] : 0.0) + (n + 1 < N ? x[n + 1] : 0.0);
+        r = std::max(r, std::fabs((V[n] + 1.0 - E) * x[n] - 0.5 * side));
+    }
+    return r;
+}
+
+// Eigenvalue k of that matrix by bisection on the Sturm count (LDL^T pivots below E).
+double sturmEigenvalue(const Pot &V, int k)
+{
+    auto below = [&V](double E) {
+        int c = 0;
+        double q = 1.0;
+        for (int n = 0; n < N; ++n) {
+            q = V[n] + 1.0 - E - (n > 0 ? 0.25 / q : 0.0);
+            c += (q = q == 0.0 ? -1e-300 : q) < 0.0;
+        }
+        return c;
+    };
+    double lo = -1.0, hi = 3.0;
+    for (int it = 0; it < 200 && hi - lo > 0.0; ++it) {
+        const double mid = 0.5 * (lo + hi);
+        if (mid == lo || mid == hi)
+            break;
+        (below(mid) > k ? hi : lo) = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+TEST(StationaryStates, TheEmptyBoxGivesTheClosedFormEvenRaised)
+{
+    // sin(pi k (n + 1) / 1025) with energies 1 - cos(pi k / 1025) (+ the constant): four below the
+    // search limit of 1 pixel row above the floor.
+    for (double level : {0.0, -0.0123}) {
+        SCOPED_TRACE(::testing::Message() << "level " << level);
+        const StationaryStates s(Pot(N, level).data(), EigenSolver::Trace());
+        ASSERT_EQ(s.count(), 4);
+        for (int k = 1; k <= 4; ++k) {
+            const double exact = 1.0 - std::cos(Pi * k / 1025.0);
+            EXPECT_NEAR(s.energy(k - 1) - level, exact, 1e-9 * exact) << k;
+            EXPECT_NEAR(s.solver().eigenValue(k - 1), 10000.0 * (level + exact), 1e-9) << "the solver, window units, " << k;
+            const std::vector<double> &psi = s.state(k - 1);
+            ASSERT_EQ(psi.size(), std::size_t(N));
+            double err = 0.0;
+            for (int n = 0; n < N; ++n)
+                err = std::max(err, std::fabs(psi[n] - std::sqrt(2.0 / 1025.0) * std::sin(Pi * k * (n + 1) / 1025.0)));
+            EXPECT_LT(err, 1e-9) << k;
+        }
+    }
+    EXPECT_TRUE(StationaryStates(Pot(N, 0.0).data(), EigenSolver::Trace()).state(4).empty());
+    EXPECT_EQ(StationaryStates(nullptr, EigenSolver::Trace()).count(), 0);
+}
+
+TEST(StationaryStates, StatesAreOrthonormalEigenvectorsOfThePropagatorsMatrixClosePairsIncluded)
+{
+    // The square well, the double well of the examples with its pair split by 5.4e-8, and a wall
+    // of a file's 1e6 beside a well.
+    Pot walled = doubleWell(100, 0.0, 40);
+    std::fill(walled.begin(), walled.begin() + 200, 1e6);
+    for (const Pot &V : {doubleWell(100, -0.02, 0), doubleWell(100, 0.0, 40), walled}) {
+        int traced = 0;
+        const StationaryStates s(V.data(), [&traced](double, double) { ++traced; });
+        ASSERT_GT(s.count(), 7);
+        EXPECT_EQ(traced, s.count()) << "one report per eigenvalue";
+        for (int k = 0; k < 12; ++k) {
+            const std::vector<double> &x = s.state(k);
+            EXPECT_NEAR(s.energy(k), sturmEigenvalue(V, k), 1e-15) << k;
+            EXPECT_LT(residual(V, x, s.energy(k)), 1e-15) << k;
+            const double peak = std::fabs(*std::max_element(x.begin(), x.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+            const auto first = std::find_if(x.begin(), x.end(), [peak](double v) { return std::fabs(v) > 0.01 * peak; });
+            EXPECT_GT(*first, 0.0) << "the leftmost lobe upwards, " << k;
+            for (int j = std::max(0, k - 3); j <= k; ++j)
+                EXPECT_NEAR(std::inner_product(x.begin(), x.end(), s.state(j).begin(), 0.0), j == k ? 1.0 : 0.0, 1e-10) << j << ", " << k;
+        }
+    }
+    const StationaryStates pair(doubleWell(100, 0.0, 40).data(), EigenSolver::Trace());
+    EXPECT_NEAR(pair.energy(1) - pair.energy(0), 5.4227e-8, 1e-11);
+}
+
+TEST(StationaryStates, SuperpositionsAreNormalisedSumsOfTheGivenWeightsAndPhases)
+{
+    const StationaryStates s(doubleWell(100, 0.0040, 8).data(), EigenSolver::Trace());
+    const std::vector<std::complex<double>> psi = s.superposition({{0, 3.0, 0.0}, {1, 4.0, Pi / 2}, {99999, 1.0, 0.0}});
+    ASSERT_EQ(psi.size(), std::size_t(N));
+    for (int k = 0; k < 3; ++k) {
+        std::complex<double> c = 0.0;
+        for (int n = 0; n < N; ++n)
+            c += s.state(k)[n] * psi[n];
+        const std::complex<double> want = k == 0 ? 0.6 : (k == 1 ? std::complex<double>(0.0, 0.8) : 0.0);
+        EXPECT_NEAR(std::abs(c - want), 0.0, 1e-12) << k;
+    }
+    // Equal weights of the lowest pair: the left well (both lobes upwards there).
+    const std::vector<std::complex<double>> left = s.superposition({{0}, {1}});
+    EXPECT_GT(PacketMeasurement::of(left.data(), Pot(N, 0.0).data(), N, 512).left, 0.99);
+    EXPECT_TRUE(s.superposition({}).empty());
+    EXPECT_TRUE(s.superposition({{-1}, {0, 0.0}}).empty()) << "nothing left";
+}
+
+// A state and a pair run by the packet simulation, with its own choice of sub-steps.
+PacketSimulation &placed(PacketSimulation &sim, const std::vector<std::complex<double>> &psi)
+{
+    sim.setViewHeight(400);
+    sim.setParams({512, 100, 40, 0, 10, 0});
+    EXPECT_TRUE(sim.placeWave(psi));
+    return sim;
+}
+
+TEST(StationaryStates, AStateOnlyTurnsItsPhaseForTenThousandSteps)
+{
+    // The ground state of the square well (its neighbour 3.7e-4 away; the shifted step) and of the
+    // empty box (1e-5 above 0; the plain step).
+    for (const Pot &V : {doubleWell(100, -0.02, 0), Pot(N, 0.0)}) {
+        const StationaryStates s(V.data(), EigenSolver::Trace());
+        PacketSimulation sim(V.data());
+        placed(sim, s.superposition({{0}}));
+        EXPECT_EQ(sim.subSteps(), 1);
+        EXPECT_EQ(sim.referenceEnergy(), std::fabs(s.energy(0)) < 4e-4 ? 0.0 : sim.measure(0).meanE);
+        const Vec start(sim.wave(), sim.wave() + N);
+        double peak = 0.0;
+        for (const cd &z : start)
+            peak = std::max(peak, std::norm(z));
+        double change = 0.0;
+        for (int block = 0; block < 10; ++block) {
+            sim.advance(1000);
+            for (int n = 0; n < N; ++n)
+                change = std::max(change, std::fabs(std::norm(sim.wave()[n]) - std::norm(start[n])));
+        }
+        EXPECT_LT(change / peak, 1e-10) << "E = " << s.energy(0);
+        EXPECT_NEAR(sim.measure(0).meanE, s.energy(0), 1e-15);
+    }
+}
+
+TEST(StationaryStates, APairSwapsWellsWithTheCrankNicolsonPhaseDifference)
+{
+    // Split by 2.8e-4: the rule takes two sub-steps measured from the mean energy, and the step
+    // turns the phase of energy E by Theta(E) = 2 n atan((E - E0) dt / (2 n)) + E0 dt.
+    const Pot V = doubleWell(60, 0.0, 4);
+    const StationaryStates s(V.data(), EigenSolver::Trace());
+    PacketSimulation sim(V.data());
+    placed(sim, s.superposition({{0}, {1}}));
+    const int n = sim.subSteps();
+    const double e0 = sim.referenceEnergy();
+    EXPECT_EQ(n, 2);
+    EXPECT_NEAR(e0, 0.5 * (s.energy(0) + s.energy(1)), 1e-15);
+    auto theta = [&](double E) { return 2.0 * n * std::atan((E - e0) * 50.0 / (2.0 * n)) + e0 * 50.0; };
+    const double period = 2.0 * Pi / (theta(s.energy(1)) - theta(s.energy(0)));
+    // P_left - 1/2 = cos(2 pi t / T) / 2: its first and third crossings of 0 are a period apart.
+    std::vector<double> crossings;
+    double before = sim.measure(512).left - 0.5;
+    EXPECT_GT(before, 0.45) << "starts in the left well";
+    for (int t = 1; t <= int(1.3 * period); ++t) {
+        sim.step();
+        const double now = sim.measure(512).left - 0.5;
+        if ((before > 0.0) != (now > 0.0))
+            crossings.push_back(t - 1 + before / (before - now));
+        before = now;
+    }
+    ASSERT_EQ(crossings.size(), 3u);
+    EXPECT_NEAR(crossings[2] - crossings[0], period, 0.005 * period);
+    // Sharper: the amplitudes' relative phase after those steps, to rounding.
+    std::complex<double> c0 = 0.0, c1 = 0.0;
+    for (int j = 0; j < N; ++j)
+        c0 += s.state(0)[j] * sim.wave()[j], c1 += s.state(1)[j] * sim.wave()[j];
+    const double turned = std::arg(c1 / c0), want = -sim.stepCount() * (theta(s.energy(1)) - theta(s.energy(0)));
+    EXPECT_NEAR(std::remainder(turned - want, 2.0 * Pi), 0.0, 1e-8);
+}
+
+} // namespace
