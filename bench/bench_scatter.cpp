@@ -82,4 +82,22 @@ void BM_ScatterSweepWide(benchmark::State &state)
 BENCHMARK_TEMPLATE(BM_ScatterSweepWide, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_ScatterSweepWide, true)->Unit(benchmark::kMillisecond);
 
+// The slowest sweep the sliders reach: a well of -0.05 across the whole surface (a full-screen
+// drawing), "Energiemaximum" at its top (5 depths), "Potentialskala" at its top (factor 5) and
+// "Potentialbreite" 1, so the well is 250 deep, the energies reach 250 and k 22 per sample.
+void BM_ScatterSweepSlowest(benchmark::State &state)
+{
+    const int m = (N - 1024) / 2;
+    std::vector<double> v(N, 0.0);
+    for (int j = m + 12; j < m + 1012; ++j)
+        v[j] = 5.0 * 1000.0 * -0.05;
+    ScatterSolver solver;
+    NullSink sink;
+    int energies = 0;
+    for (auto _ : state)
+        energies = ScatterSweep::run(solver, v.data(), m + 1012, m + 11, 1.0, 250.0, sink).energies;
+    state.counters["energies"] = energies;
+}
+BENCHMARK(BM_ScatterSweepSlowest)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace
