@@ -36,18 +36,19 @@ bool unit(std::vector<double> &x)
     const double m = *std::max_element(x.begin(), x.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); });
     if (!(std::fabs(m) > 0.0) || !std::isfinite(m))
         return false;
+    const double toOne = 1.0 / std::fabs(m); // first to magnitude 1, so the squares below stay in range
     for (double &v : x)
-        v /= std::fabs(m); // first to magnitude 1, so the squares below stay in range
-    const double n = std::sqrt(dot(x, x));
+        v *= toOne;
+    const double toUnit = 1.0 / std::sqrt(dot(x, x));
     for (double &v : x)
-        v /= n;
+        v *= toUnit;
     return true;
 }
 
 } // namespace
 
 Tridiagonal::Tridiagonal(const std::vector<double> &d)
-    : u0(d.size()), u1(d.size()), u2(d.size()), mult(d.size()), swapped(d.size())
+    : u0(d.size()), u1(d.size()), u2(d.size()), mult(d.size()), inverse(d.size()), swapped(d.size())
 {
     const int n = int(d.size());
     if (n == 0)
@@ -72,6 +73,10 @@ Tridiagonal::Tridiagonal(const std::vector<double> &d)
         }
     }
     u0[n - 1] = std::fabs(ri) < 0x1p-80 ? 0x1p-80 : ri;
+    // The back substitution multiplies by these instead of dividing: a chain of divisions would
+    // set its pace.
+    for (int i = 0; i < n; ++i)
+        inverse[i] = 1.0 / u0[i];
 }
 
 double Tridiagonal::solve(std::vector<double> &x, int *peak) const
@@ -86,7 +91,7 @@ double Tridiagonal::solve(std::vector<double> &x, int *peak) const
     for (int i = n - 1; i >= 0; --i) {
         const double next = i + 1 < n ? x[i + 1] : 0.0;
         const double after = i + 2 < n ? x[i + 2] : 0.0;
-        x[i] = (x[i] - u1[i] * next - u2[i] * after) / u0[i];
+        x[i] = (x[i] - u1[i] * next - u2[i] * after) * inverse[i];
         const double a = std::fabs(x[i]);
         if (!std::isfinite(a))
             return 0.0;
@@ -151,9 +156,11 @@ std::vector<std::vector<double>> Tridiagonal::cluster(const std::vector<std::vec
         for (double &b : x)
             b = start.next();
         // The first step leaves the other eigenvectors at 1e-11 or less of this one (the distance
-        // to the eigenvalue over the distance to the others outside the cluster), the next ones
-        // square that; those inside are removed by the orthogonalisation, twice for its rounding.
-        for (int it = 0; it < 3; ++it) {
+        // to the eigenvalue over the distance to the others outside the cluster), the next one
+        // squares that; those inside are removed by the orthogonalisation, twice for its rounding,
+        // and a third step settles the rest.
+        const int steps = diagonals.size() == 1 ? 2 : 3;
+        for (int it = 0; it < steps; ++it) {
             if (t.solve(x) == 0.0 || !unit(x))
                 return {};
             for (int pass = 0; pass < 2; ++pass)

@@ -42,7 +42,7 @@ public:
     static std::vector<double> refine(const std::vector<double> &d, const std::vector<double> &x);
 
 private:
-    std::vector<double> u0, u1, u2, mult;
+    std::vector<double> u0, u1, u2, mult, inverse;
     std::vector<char> swapped;
 };
 
