@@ -131,12 +131,13 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
         ++out.points;
     };
 
-    // Where T turns out steep between neighbouring energies (near a resonance), the step count may
-    // not be enough: such an energy is solved again with a third of its steps (beside a resonance
-    // narrower than the energy step, or with a single step per sample, with twice its steps).
-    // The error of T falls as the fourth power of the step, so two results tell it; while it
-    // exceeds the target the energy is solved once more with the steps that should meet it.
-    // Their points go out after that, each once its right-hand neighbour is known.
+    // Where T turns out steep between neighbouring energies (near a resonance, or beside one
+    // narrower than the energy step), the step count may not be enough: such an energy is solved
+    // again with a third of its steps (with twice its steps where it has fewer than three). The
+    // error of T falls as the fourth power of the step, so two results tell it; while it exceeds
+    // the target the energy is solved once more with the steps that should meet it, and the last
+    // two results tell again. Their points go out after that, each once its right-hand neighbour
+    // is known.
     const int span = rightEdge - leftEdge;
     const int cap = span > 0 ? int(ScatterSolver::MaxSteps / span) : 1;
     std::vector<Solved> pending;
@@ -180,8 +181,7 @@ ScatterSweep::Result ScatterSweep::run(ScatterSolver &solver, const double *samp
                 continue;
             if (m == ScatterSolver::HundredthSteps)
                 m = 100 / span; // a hundredth of the span is that many steps per sample
-            const bool finer = peak > 0.0 || m == 1;
-            tasks.push_back({i, finer ? std::min(2 * m, cap) : (m + 2) / 3, m, m, s.res.t, s.res.t, s.res});
+            tasks.push_back({i, m < 3 ? std::min(2 * m, cap) : (m + 2) / 3, m, m, s.res.t, s.res.t, s.res});
         }
         for (int round = 0; round < 4 && !tasks.empty(); ++round) {
             solve(tasks);
