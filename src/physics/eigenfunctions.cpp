@@ -96,6 +96,8 @@ bool EigenFunctions::clusterState(int k, int step, std::vector<double> &psi) con
     int k1 = 0;
     clusterOf(k, step, k0, k1);
     const int parity = step == 2 ? k % 2 : -1;
+    // One cluster of each symmetry is kept: the states are asked for in turn, alternating.
+    Cache &cache = caches[parity < 0 ? 0 : parity];
     if (cache.step != step || cache.k0 != k0 || cache.k1 != k1) {
         std::vector<std::vector<double>> diags;
         for (int j = k0; j <= k1; j += step)

@@ -45,7 +45,7 @@ private:
     const double scale = 40000.0;
     bool mirrored = false;
 
-    // The last cluster computed: its members are asked for one after another.
+    // The last cluster computed (of either symmetry): its members are asked for one after another.
     struct Cache
     {
         int step = 0;
@@ -53,7 +53,7 @@ private:
         int k1 = -1;
         std::vector<std::vector<double>> vectors;
     };
-    mutable Cache cache;
+    mutable Cache caches[2];
 };
 
 #endif
