@@ -419,8 +419,7 @@ private slots:
         std::fill(s.begin() + 500, s.begin() + 510, 0.002);
         QVERIFY(!w.setPotential(s.data(), 1024));
         Plot *plot = w.plot();
-        QCOMPARE(plot->tickValues(), QVector<int>({0, 1, 2, 3, 4}));
-        QCOMPARE(plot->axisStart(), 0); // nothing computed yet
+        QCOMPARE(plot->tickValues(), QVector<int>({0, 1, 2, 3, 4})); // nothing computed yet
         struct Points : ScatterSink
         {
             ScatterSink &plot;
@@ -433,7 +432,6 @@ private slots:
         QVERIFY2(points.p.size() > 2000u, qPrintable(QString::number(points.p.size())));
         QCOMPARE(points.p[0][2], -10.0);
         QCOMPARE(plot->tickValues(), QVector<int>({-10, 0, 10}));
-        QCOMPARE(plot->axisStart(), -10);
         plot->slider()->setValue(0); // the marker at the first point, on the axis' left end
         QCOMPARE(plot->markerPosition(), -10.0);
         QCOMPARE(plot->markerColumn(), 50);

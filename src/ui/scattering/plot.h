@@ -45,7 +45,6 @@ public:
     QRect rPanelFrame() const;
     QRect tPanelFrame() const;
     double markerPosition() const { return markerEnergy; }
-    int axisStart() const { return axisMin; }
     int markerColumn() const;
     QSlider *slider() const { return markerSlider; }
     QString energyText() const;
