@@ -82,4 +82,45 @@ void BM_ScatterSweepWide(benchmark::State &state)
 BENCHMARK_TEMPLATE(BM_ScatterSweepWide, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_ScatterSweepWide, true)->Unit(benchmark::kMillisecond);
 
+// The slowest sweep the sliders reach: a well of -0.05 across the whole surface (a full-screen
+// drawing), "Energiemaximum" at its top (5 depths), "Potentialskala" at its top (factor 5) and
+// "Potentialbreite" 1, so the well is 250 deep, the energies reach 250 and k 22 per sample.
+void BM_ScatterSweepSlowest(benchmark::State &state)
+{
+    const int m = (N - 1024) / 2;
+    std::vector<double> v(N, 0.0);
+    for (int j = m + 12; j < m + 1012; ++j)
+        v[j] = 5.0 * 1000.0 * -0.05;
+    ScatterSolver solver;
+    NullSink sink;
+    int energies = 0;
+    for (auto _ : state)
+        energies = ScatterSweep::run(solver, v.data(), m + 1012, m + 11, 1.0, 250.0, sink).energies;
+    state.counters["energies"] = energies;
+}
+BENCHMARK(BM_ScatterSweepSlowest)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same settings over tents from -0.05 to +0.05 across the whole surface: the factor 10 makes
+// them -500 to +500, the energies run from -500 to 500 and k reaches 32 per sample. Under the
+// barriers T falls far below the double range; every energy is integrated all the same.
+void BM_ScatterSweepSlowestBarriers(benchmark::State &state)
+{
+    const int m = (N - 1024) / 2;
+    std::vector<double> v(N);
+    for (int j = 0; j < N; ++j)
+        v[j] = 10.0 * 1000.0 * 0.05 * (1.0 - std::fabs((std::clamp(j - m, 0, 1023) % 200) - 100) / 50.0);
+    int right = N - 1, left = 0;
+    while (v[right] == v[right - 1])
+        --right;
+    while (v[left] == v[left + 1])
+        ++left;
+    ScatterSolver solver;
+    NullSink sink;
+    int points = 0;
+    for (auto _ : state)
+        points = ScatterSweep::run(solver, v.data(), right, left, 1.0, 500.0, sink).points;
+    state.counters["points"] = points;
+}
+BENCHMARK(BM_ScatterSweepSlowestBarriers)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "physics/eigensolver.h"
 
+#include "physics/eigenfunctions.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -22,112 +25,6 @@ constexpr double MaxSample = 1e100;
 constexpr int RescaleBits = 600;
 constexpr double Hi = 0x1p600;
 constexpr double Lo = 0x1p-600;
-
-// The eigenfunction from the recurrence is kept while the grid equation holds to this, relative to
-// its norm. Where the trimming met the growing solution a row misses by up to about 3e-8; a state
-// swamped by that solution misses by far more.
-constexpr double Tolerance = 1e-7;
-
-// Sum of psi[j]^2 over the grid (the wall entry is 0).
-double squares(const std::vector<double> &psi)
-{
-    double s = 0.0;
-    for (const double v : psi)
-        s += v * v;
-    return s;
-}
-
-// Multiplies the grid entries by the factor that makes sum psi^2 = 400000, given s = sum (psi / m)^2.
-void normalise(std::vector<double> &psi, double s, double m)
-{
-    const double factor = 100.0 * std::sqrt(40.0 / s) / m;
-    for (std::size_t j = 0; j + 1 < psi.size(); ++j)
-        psi[j] *= factor;
-}
-
-// The eigenvector of tridiag(-1, d, -1) whose eigenvalue lies nearest 0, scaled to largest magnitude
-// 1 and positive towards the right wall; empty if that fails. Gaussian elimination with row
-// exchanges is stable for any diagonal: every pivot but the last is at least 1 in magnitude, the
-// off-diagonal being -1. Two steps of inverse iteration from an irregular start find where the
-// vector peaks; the last solve has its source there alone. On either side of the source that
-// solution is the one of the three-term recurrence that meets the wall on that side, grown from it
-// (the stable direction), so its tails decay cleanly, without sign changes of noise.
-std::vector<double> nullVector(const std::vector<double> &d)
-{
-    const int n = int(d.size());
-    std::vector<double> u0(n), u1(n), u2(n), mult(n);
-    std::vector<char> swapped(n);
-    double ri = d[0]; // the row being eliminated, at columns i and i + 1
-    double ri1 = -1.0;
-    for (int i = 0; i + 1 < n; ++i) {
-        if (std::fabs(ri) >= 1.0) {
-            u0[i] = ri;
-            u1[i] = ri1;
-            mult[i] = -1.0 / ri;
-            ri = d[i + 1] - mult[i] * ri1;
-            ri1 = -1.0;
-        } else {
-            swapped[i] = 1;
-            u0[i] = -1.0;
-            u1[i] = d[i + 1];
-            u2[i] = -1.0;
-            mult[i] = -ri;
-            ri = ri1 - mult[i] * d[i + 1];
-            ri1 = mult[i];
-        }
-    }
-    // The last pivot is about the distance to the eigenvalue; an exact 0 is moved off by a trifle.
-    u0[n - 1] = std::fabs(ri) < 0x1p-80 ? 0x1p-80 : ri;
-    std::vector<double> x(n);
-    int peak = 0;
-    // Solves in place; returns the largest magnitude, found at `peak`, or 0 if an entry is not finite.
-    auto solve = [&]() {
-        for (int i = 0; i + 1 < n; ++i) {
-            if (swapped[i])
-                std::swap(x[i], x[i + 1]);
-            x[i + 1] -= mult[i] * x[i];
-        }
-        double m = 0.0;
-        for (int i = n - 1; i >= 0; --i) {
-            const double next = i + 1 < n ? x[i + 1] : 0.0;
-            const double after = i + 2 < n ? x[i + 2] : 0.0;
-            x[i] = (x[i] - u1[i] * next - u2[i] * after) / u0[i];
-            const double a = std::fabs(x[i]);
-            if (!std::isfinite(a))
-                return 0.0;
-            if (a > m) {
-                m = a;
-                peak = i;
-            }
-        }
-        return m;
-    };
-    std::uint64_t z = 0x2545F4914F6CDD1DULL;
-    for (double &b : x) { // in [0.5, 1)
-        z = z * 6364136223846793005ULL + 1442695040888963407ULL;
-        b = 0.5 + double(z >> 11) * 0x1p-54;
-    }
-    for (int it = 0; it < 2; ++it) {
-        const double m = solve();
-        if (m == 0.0)
-            return {};
-        for (double &v : x)
-            v /= m;
-    }
-    std::fill(x.begin(), x.end(), 0.0);
-    x[peak] = 1.0;
-    double m = solve();
-    if (m == 0.0)
-        return {};
-    int last = n - 1;
-    while (x[last] == 0.0)
-        --last;
-    if (x[last] < 0.0)
-        m = -m;
-    for (double &v : x)
-        v /= m;
-    return x;
-}
 
 } // namespace
 
@@ -159,6 +56,7 @@ EigenSolver::EigenSolver(const double *potential, double kineticScale, const Tra
     }
     searchEigen(trace);
     states.energies.assign(eigenValues.begin(), eigenValues.begin() + eigenCount);
+    functions = std::make_unique<EigenFunctions>(pot.data(), eigenValues.data(), eigenCount, scale);
 }
 
 EigenSolver::Probe EigenSolver::probe(double E) const
@@ -519,68 +417,9 @@ void EigenSolver::store(double value, const Probe &f, const Trace &trace)
 
 std::vector<double> EigenSolver::getEigenFunction(int k, double *energy) const
 {
-    std::vector<double> psi(GridPoints + 1, 0.0);
-    if (k < 0 || k >= eigenCount) {
-        if (energy)
-            *energy = 0.0;
-        return psi;
-    }
-    const double E = eigenValues[k];
     if (energy)
-        *energy = E;
-    // The grid equation psi[i - 1] + psi[i + 1] = diagonal(i) psi[i].
-    auto diagonal = [&](int i) { return ((pot[i] - E) / scale + 1.0) * 2.0; };
-    psi[GridPoints - 1] = 1.0;
-    double d = diagonal(GridPoints - 1);
-    for (int i = GridPoints - 2; i >= 0; --i) {
-        psi[i] = d * psi[i + 1] - psi[i + 2];
-        d = diagonal(i);
-        const double a = std::fabs(psi[i]);
-        if (a > 100.0) {
-            // Keep the growing solution in range. One factor 0.01 suffices unless the potential
-            // is enormous; then enough of them are combined into one so the next step stays finite.
-            double factor = 0.01;
-            for (double r = a * 0.01; r > 100.0; r *= 0.01)
-                factor *= 0.01;
-            for (int j = i; j < GridPoints; ++j)
-                psi[j] *= factor;
-        }
-    }
-    // Drop the part that grows towards the left wall when E is not exactly an eigenvalue.
-    int t = 0;
-    for (; t < GridPoints - 1 && std::fabs(psi[t + 1]) < std::fabs(psi[t]); ++t)
-        psi[t] = 0.0;
-    // s = sum (psi / m)^2. Far below magnitude 1 the squares leave the double range, so there m is
-    // the largest magnitude; below 2^-900 the entries that matter may have lost precision, subnormal.
-    double s = squares(psi);
-    double m = 1.0;
-    if (!(s >= 0x1p-800)) {
-        m = 0.0;
-        for (int j = t; j < GridPoints; ++j)
-            m = std::max(m, std::fabs(psi[j]));
-        s = 0.0;
-        if (m >= 0x1p-900)
-            for (int j = t; j < GridPoints; ++j)
-                s += (psi[j] / m) * (psi[j] / m);
-    }
-    // Each step solved a row of the grid equation, so only rows t - 1 and t (the first entry kept,
-    // with a zero or the wall to its left) can miss.
-    const double miss = std::max(t > 0 ? std::fabs(psi[t]) : 0.0, std::fabs(diagonal(t) * psi[t] - psi[t + 1]));
-    if (s > 0.0)
-        normalise(psi, s, m); // now: should the replacement below fail too, this result stands, normalised
-    if (s > 0.0 && miss / m <= Tolerance * std::sqrt(s))
-        return psi;
-    // The recurrence failed: E's rounding error excited the solution that grows towards the left
-    // wall, and across a high or wide barrier that swamped the state or rescaled it to nothing. The
-    // replacement meets both walls by construction, so there is no tail to trim (trimming would cut
-    // true entries where |psi| drops from the wall, as at wavelengths below six points).
-    std::vector<double> diag(GridPoints);
-    for (int i = 0; i < GridPoints; ++i)
-        diag[i] = diagonal(i);
-    const std::vector<double> x = nullVector(diag);
-    if (!x.empty()) {
-        std::copy(x.begin(), x.end(), psi.begin());
-        normalise(psi, squares(psi), 1.0);
-    }
-    return psi;
+        *energy = eigenValue(k);
+    return functions ? functions->state(k) : std::vector<double>(GridPoints + 1, 0.0);
 }
+
+EigenSolver::~EigenSolver() = default;

@@ -9,7 +9,10 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <memory>
 #include <vector>
+
+class EigenFunctions;
 
 // Bound states of the 1-D Schroedinger equation on the fixed grid of 1024 points with hard walls
 // just outside both ends. The Hamiltonian is (S/2)*T + diag(V) with T = tridiag(-1, 2, -1) and the
@@ -56,6 +59,7 @@ public:
     // The bound states refer back to their solver.
     EigenSolver(const EigenSolver &) = delete;
     EigenSolver &operator=(const EigenSolver &) = delete;
+    ~EigenSolver();
 
     const BoundStates &boundStates() const { return states; }
     int getEigenCount() const { return eigenCount; }
@@ -63,8 +67,8 @@ public:
     double eigenValue(int k) const { return (k >= 0 && k < eigenCount) ? eigenValues[k] : 0.0; }
     // Eigenfunction k on the grid (entries 0..1023) plus the wall entry 1024 = 0, normalised to
     // sum psi^2 = 400000; its eigenvalue goes to *energy (if not null). Out-of-range k: all zeros.
-    // Built by the recurrence from the right wall, its tail growing towards the left wall set to 0;
-    // where that misses the grid equation (across high or wide barriers), by inverse iteration.
+    // Orthogonal to its neighbours even where their eigenvalues agree to the last digit; on a
+    // mirror-symmetric potential symmetric for even k, antisymmetric for odd k (see EigenFunctions).
     std::vector<double> getEigenFunction(int k, double *energy) const;
     // det(T + (2/S)(diag(V) - E)) by the three-term recurrence. The sign is always exact; the
     // magnitude saturates to +-inf where it leaves the double range.
@@ -113,6 +117,7 @@ private:
     double scale = WindowScale;
     bool valid = false;
     BoundStates states;
+    std::unique_ptr<EigenFunctions> functions; // on the samples and eigenvalues above
 };
 
 inline std::vector<double> EigenSolver::BoundStates::eigenFunction(int k) const

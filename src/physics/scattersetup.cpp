@@ -103,6 +103,6 @@ ScatterSetup::EnergyRange ScatterSetup::energyRange(int value, double vMax, doub
     EnergyRange r;
     r.eMax = positive ? f * vMax : f * 0.5 * vRef;
     r.eLow = f * vMin;
-    r.factor = positive ? r.eMax / vMax : f;
+    r.factor = positive ? r.eMax / vMax : f * 0.5; // in units of the depth vRef
     return r;
 }

@@ -34,7 +34,8 @@ struct ScatterSetup
     // "Potentialskala": the factor on the drawn and computed samples.
     static double potentialScale(double eMax, int value, double vRef);
 
-    // "Energiemaximum": the energy range and the label's multiple of Vmax.
+    // "Energiemaximum": the energy range and the label's multiple of Vmax, or of the depth vRef
+    // where no sample is positive.
     struct EnergyRange
     {
         double eMax;

@@ -105,12 +105,14 @@ TEST(ScatterSetup, SlidersWidthFactorPotentialScaleAndEnergyRange)
         EXPECT_DOUBLE_EQ(r.eLow, (10 - v) * -20.0) << v;
         EXPECT_DOUBLE_EQ(r.factor, 10 - v) << v;
     }
-    // Without a positive sample the range set up at 2 "Vmax" (vRef) is scaled instead.
+    // Without a positive sample the range set up at 2 "Vmax" (the depth vRef) is scaled instead,
+    // and the label counts in depths.
     for (double vMax : {-2.0, 0.0}) {
         const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(0, vMax, -5.0, 3.0);
         EXPECT_DOUBLE_EQ(r.eMax, 15.0) << vMax;
         EXPECT_DOUBLE_EQ(r.eLow, -50.0) << vMax;
-        EXPECT_DOUBLE_EQ(r.factor, 10.0) << vMax;
+        EXPECT_EQ(r.factor, 5.0) << vMax;
+        EXPECT_EQ(ScatterSetup::energyRange(8, vMax, -5.0, 3.0).factor, 1.0) << vMax;
     }
 }
 } // namespace

@@ -26,7 +26,6 @@ using Triple = std::vector<double>;
 using Status = ScatterResult::Status;
 Triple triple(const double *res) { return {res[0], res[1], res[2]}; }
 std::tuple<double, double, Status> fields(const ScatterResult &res) { return {res.r, res.t, res.status}; }
-const Triple Flagged{1.0, 0.0, 1.0};
 const std::tuple<double, double, Status> Overflowed{1.0, 0.0, Status::Overflow};
 
 Samples block(int from, int width, double height, double outside = 0.0)  // height on [from, from + width)
@@ -37,16 +36,22 @@ Samples block(int from, int width, double height, double outside = 0.0)  // heig
 }
 
 // The independent reference: exact transfer through constant slabs of psi'' = -c (E - V) psi over
-// the samples joined by straight lines; a flat sample interval is one slab, a sloped one 16 to 400
-// slabs at their midpoint values, more the steeper it is (T to about 2e-6). T comes from the flux,
-// 4 k_L Re k_R / |psi' + i k_L psi|^2, not from 1 - R.
-double referenceT(const Samples &v, int xStart, int xEnd, double e, double c)
+// the samples joined by straight lines; a flat sample interval is one slab, a sloped one `slabs`
+// (by default 16 to 400, more the steeper it is: T to about 2e-6) at their midpoint values. T comes
+// from the flux, 4 k_L Re k_R / |psi' + i k_L psi|^2, not from 1 - R.
+double referenceT(const Samples &v, int xStart, int xEnd, double e, double c, int slabs = 0)
 {
     using C = std::complex<double>;
     const C kR = std::sqrt(C(c * (e - v[xStart])));
     C psi = 1.0, dpsi = C(0.0, 1.0) * kR;
+    double lost = 0.0; // the state is the true one times e^-lost
     for (int i = xStart; i > xEnd; --i) {
-        const int n = v[i] == v[i - 1] ? 1 : int(std::fmin(400, std::ceil(16 + 1e5 * c * std::fabs(v[i] - v[i - 1]))));
+        if (std::abs(psi) + std::abs(dpsi) > 1e100) {
+            psi *= 1e-100;
+            dpsi *= 1e-100;
+            lost += 100.0 * std::log(10.0);
+        }
+        const int n = v[i] == v[i - 1] ? 1 : slabs ? slabs : int(std::fmin(400, std::ceil(16 + 1e5 * c * std::fabs(v[i] - v[i - 1]))));
         for (int s = 0; s < n; ++s) {  // a slab of k^2 = q over the length d (k imaginary under a barrier)
             const C q = c * (e - (v[i] + (v[i - 1] - v[i]) * (s + 0.5) / n)), k = std::sqrt(q), d = -1.0 / n;
             const C cs = std::cos(k * d), sn = q == 0.0 ? d : std::sin(k * d) / k;
@@ -54,13 +59,20 @@ double referenceT(const Samples &v, int xStart, int xEnd, double e, double c)
         }
     }
     const double kL = std::sqrt(c * (e - v[xEnd]));
-    return 4.0 * kL * kR.real() / std::norm(dpsi + C(0.0, kL) * psi);
+    return 4.0 * kL * kR.real() / std::norm(dpsi + C(0.0, kL) * psi) * std::exp(-2.0 * lost);
+}
+
+// The slabs' error falls as 1/n^2: two counts extrapolated give T to 1e-9 where one count
+// would not do (near a sharp resonance).
+double convergedT(const Samples &v, int xStart, int xEnd, double e, double c)
+{
+    return (4.0 * referenceT(v, xStart, xEnd, e, c, 800) - referenceT(v, xStart, xEnd, e, c, 400)) / 3.0;
 }
 
 // The oracle of the specialised loops: the general integrator, ComplexRK4::step calling the
 // right-hand side through its virtual `derivatives` at every stage, over the samples joined by
-// straight lines, with the solver's step counts and the same split into incoming and reflected
-// wave. Each call starts afresh (no sticking overflow).
+// straight lines, with the solver's step counts, the same rescaling by 2^-500 and the same split
+// into incoming and reflected wave.
 class GeneralIntegrator : public ComplexRK4
 {
 public:
@@ -75,30 +87,43 @@ public:
         c = widthFactor;
         x = double(xStart);
         y[0] = C(1.0, 0.0);
-        y[1] = I * std::sqrt(C(c, 0.0) * C(e - at(x), 0.0)) * y[0];
-        auto grown = [this] {
-            return std::fabs(y[0].real()) > 1e150 || std::fabs(y[0].imag()) > 1e150 || std::fabs(y[1].real()) > 1e150 ||
-                   std::fabs(y[1].imag()) > 1e150;
+        const C kR = std::sqrt(C(c, 0.0) * C(e - at(x), 0.0));
+        y[1] = I * kR * y[0];
+        int scaled = 0;
+        auto rescale = [&] {
+            if (std::fmax(std::fmax(std::fabs(y[0].real()), std::fabs(y[0].imag())),
+                          std::fmax(std::fabs(y[1].real()), std::fabs(y[1].imag()))) > 0x1p500) {
+                y[0] *= 0x1p-500;
+                y[1] *= 0x1p-500;
+                scaled += 500;
+            }
         };
         if (m == ScatterSolver::HundredthSteps) {
-            while (x > xEnd && !grown())
+            while (x > xEnd) {
                 step(double(xStart - xEnd) * (-0.01));
+                rescale();
+            }
         } else {
-            for (int i = xStart; i > xEnd && !grown(); --i) {
+            for (int i = xStart; i > xEnd; --i) {
                 x = double(i);
                 for (int j = 0; j < m; ++j)
                     step(-1.0 / m);
+                rescale();
             }
         }
-        if (grown())
-            return {1.0, 0.0, Status::Overflow};
-        const C ikL = I * C(std::sqrt(c * std::fabs(e - at(double(xEnd)))), 0.0);
+        const double kL = std::sqrt(c * std::fabs(e - at(double(xEnd))));
+        const C ikL = I * C(kL, 0.0);
         C d = ikL * y[0], s = y[1];
         d -= y[1];
         s += ikL * y[0];
+        const double log2T = std::log2(4.0 * kL * kR.real()) - 2.0 * (std::log2(std::abs(s)) + scaled);
+        if (scaled > 0 && !(log2T >= -1074.0))
+            return {1.0, 0.0, Status::Overflow};
+        if (log2T < -27.0)
+            return {1.0 - std::exp2(log2T), std::exp2(log2T), Status::Ok};
         C r = d;
         r /= s;
-        const double m2 = std::abs(r) * std::abs(r);
+        const double m2 = std::fmin(1.0, std::abs(r) * std::abs(r));
         return {m2, 1.0 - m2, Status::Ok};
     }
 
@@ -127,6 +152,16 @@ struct Sink : ScatterSink
     void addPoint(double r, double t, double e, int index) override { points.push_back({r, t, e, double(index)}); }
 };
 
+// R and T of a point are a physical pair: both in [0, 1], T = 1 - R, or where T is tiny R = 1 - T.
+void expectPhysical(double r, double t, double e)
+{
+    EXPECT_GE(r, 0.0) << "E=" << e;
+    EXPECT_LE(r, 1.0) << "E=" << e;
+    EXPECT_GE(t, 0.0) << "E=" << e;
+    EXPECT_LE(t, 1.0) << "E=" << e;
+    EXPECT_EQ(t < 1e-8 ? r : t, t < 1e-8 ? 1.0 - t : 1.0 - r) << "E=" << e;
+}
+
 TEST(ScatterSolver, SquareBarriersAndWellsMatchTheTransferMatrixAtEveryEnergy)
 {
     ScatterSolver solver;
@@ -138,23 +173,21 @@ TEST(ScatterSolver, SquareBarriersAndWellsMatchTheTransferMatrixAtEveryEnergy)
                 const Samples v = block(from, width, height);
                 solver.setPotential(v.data());
                 // Across the sweep to 2 Vmax (the depth for a well), and close to the thresholds.
-                // Descending, as an overflow under the barrier flags every later energy.
                 const double eMax = height > 0 ? 2 * height : -height;
                 std::vector<double> e{std::fabs(height) + 1e-3, std::fabs(height) - 1e-3, 1e-4};
                 for (int j = 1; j <= 24; ++j)
                     e.push_back(eMax * j / 24.0);
-                std::sort(e.rbegin(), e.rend());
                 std::vector<ScatterResult> out(e.size());
                 solver.solveSeries(xStart, xEnd, e.data(), int(e.size()), c, out.data());
                 for (std::size_t j = 0; j < e.size(); ++j) {
-                    if (out[j].status != Status::Ok) { // only growth under a barrier may stop the integration
-                        EXPECT_EQ(out[j].status, Status::Overflow) << "E=" << e[j];
-                        EXPECT_LT(e[j], height) << "overflow above the barrier";
+                    const double want = referenceT(v, xStart, xEnd, e[j], c);
+                    if (out[j].status != Status::Ok) { // only a T below the double range is not given
+                        EXPECT_EQ(fields(out[j]), Overflowed) << "E=" << e[j];
+                        EXPECT_LT(want, 1e-300) << "E=" << e[j];
                         continue;
                     }
-                    EXPECT_LE(out[j].r, 1.0 + 1e-9) << "E=" << e[j];
-                    ASSERT_EQ(out[j].t, 1.0 - out[j].r) << "E=" << e[j];
-                    EXPECT_NEAR(out[j].t, referenceT(v, xStart, xEnd, e[j], c), 1e-4) << "E=" << e[j];
+                    expectPhysical(out[j].r, out[j].t, e[j]);
+                    EXPECT_NEAR(out[j].t, want, 1e-5) << "E=" << e[j];
                 }
             }
 }
@@ -209,50 +242,93 @@ TEST(ScatterSolver, SpecialisedLoopsAgreeWithTheGeneralIntegrator)
             const int m = fast.stepsPerSample(1050, 319, e, c);
             EXPECT_NEAR(fast.coefficients(1050, 319, e, c).r, general.solve(1050, 319, e, c, m).r, 1e-11) << e << " " << c;
             for (int span : {50, 20}) { // the hundredths loop repeats the general step bit for bit
-                ASSERT_EQ(fast.stepsPerSample(480 + span, 480, e, c), ScatterSolver::HundredthSteps);
+                if (span == 50 && c == 0.002)
+                    continue; // too short a wave for a hundredth of 50 samples
+                ASSERT_EQ(fast.stepsPerSample(480 + span, 480, e, c), ScatterSolver::HundredthSteps) << e << " " << c;
                 EXPECT_EQ(fields(fast.coefficients(480 + span, 480, e, c)),
                           fields(general.solve(480 + span, 480, e, c, ScatterSolver::HundredthSteps)))
                     << e << " " << c << " span " << span;
             }
         }
     // The step count: 100 steps where they fall on the samples, more where the wave is short.
-    // k = sqrt(c max |E - V|), Phi = span k: m = ceil(k (Phi / 1e-3)^(1/4)), at least 100 / span.
+    // k = sqrt(c max |E - V|), Phi = span k: m = ceil(k max((Phi / 1e-3)^(1/4), (1 / 3.5e-6)^(1/4))),
+    // at least 100 / span; above 16 rounded up to four significant bits.
     EXPECT_EQ(fast.stepsPerSample(1050, 319, 0.3, 0.002), 3); // k = 0.124, Phi = 90.7
-    EXPECT_EQ(fast.stepsPerSample(530, 480, 2.0, 0.05), 8);   // 50 samples, k = 0.548: hundredths too coarse
+    EXPECT_EQ(fast.stepsPerSample(530, 480, 2.0, 0.05), 13);  // 50 samples, k = 0.548: hundredths too coarse
     EXPECT_EQ(fast.stepsPerSample(519, 480, 0.3, 0.0005), 3); // 39 samples: at least 100 steps
+    // Where T is steep: theta^4 <= 2.4e-4 c / (|dT/dE| k^2), up to the step limit but never refused.
+    EXPECT_EQ(fast.stepsPerSample(1050, 319, 0.3, 0.002, 100.0), 6);  // ceil(0.124 (3.2e6)^(1/4))
+    EXPECT_EQ(fast.stepsPerSample(1050, 319, 0.3, 0.002, 1e4), 18);   // ceil(0.124 (3.2e8)^(1/4)) = 17 -> 18
+    EXPECT_EQ(fast.stepsPerSample(1050, 319, 0.3, 0.002, 1e30), int(ScatterSolver::MaxSteps / 731));
+    EXPECT_EQ(fast.stepsPerSample(1050, 319, 0.3, 0.002, 1e-3), 3) << "a gentle slope asks for nothing";
 }
 
-TEST(ScatterSweep, OverflowFlagsEveryLaterEnergyUntilTheNextPotentialAndTheHooksReportOnce)
+TEST(ScatterSolver, GrowthUnderWideBarriersIsRescaledEnergiesStayIndependentAndOnlyAnUnrepresentableTIsFlagged)
 {
-    const Samples wide = block(451, 349, 0.5); // far too wide for c = 4
+    // A barrier of 50 over 400 samples at c = 0.02: under it T ~ 16 k^2 kappa^2 / (k^2 + kappa^2)^2
+    // e^(-2 kappa 400), 2^-1044 at E = 9 (the state rescaled once, T still a double) and 2^-1094
+    // at E = 5 (below the double range: flagged, R 1 and T 0).
+    const Samples barrier = block(400, 400, 50.0);
+    ScatterSolver solver;
+    solver.setPotential(barrier.data());
+    const double c = 0.02;
+    for (double e : {9.0, 13.0}) {
+        const double k2 = c * e, kappa2 = c * (50.0 - e);
+        const double log2T = (std::log(16.0 * k2 * kappa2 / std::pow(k2 + kappa2, 2)) - 800.0 * std::sqrt(kappa2)) / std::log(2.0);
+        const ScatterResult res = solver.coefficients(800, 399, e, c);
+        EXPECT_EQ(res.status, Status::Ok) << e;
+        EXPECT_EQ(res.r, 1.0) << e;
+        EXPECT_NEAR(std::log2(res.t), log2T, 1.0) << e;
+    }
+    EXPECT_EQ(fields(solver.coefficients(800, 399, 5.0, c)), Overflowed);
+    EXPECT_EQ(solver.solve(800, 399, 5.0, c)[2], 1.0) << "the triple's flag";
+    // An unrepresentable T is that energy's alone: the others, side by side or one at a time, alike.
+    const Samples wide = block(451, 349, 0.5);
+    solver.setPotential(wide.data());
     const double series[] = {0.6, 0.7, 0.01, 0.8, 0.9};
     ScatterResult out[5];
-    ScatterSolver solver;
-    solver.setPotential(wide.data());
-    solver.solveSeries(800, 450, series, 5, 4.0, out); // 0.01 overflows: it and every later energy are flagged,
-    EXPECT_EQ(triple(solver.solve(800, 450, 0.6, 4.0)), Flagged) << "the overflow sticks";
-    EXPECT_EQ(fields(solver.coefficients(800, 450, 0.6, 4.0)), Overflowed) << "the overflow sticks";
-    solver.setPotential(wide.data()); // until the next potential; 0.6 and 0.7 pass, side by side as one at a time
-    EXPECT_EQ(fields(out[0]), fields(solver.coefficients(800, 450, 0.6, 4.0)));
-    EXPECT_GT(out[0].r, 0.0);
-    EXPECT_EQ(out[1].status, Status::Ok);
-    for (int j : {2, 3, 4})
-        EXPECT_EQ(fields(out[j]), Overflowed) << j;
+    solver.solveSeries(800, 450, series, 5, 4.0, out);
+    EXPECT_EQ(fields(out[2]), Overflowed);
+    for (int j : {0, 1, 3, 4}) {
+        EXPECT_EQ(fields(out[j]), fields(solver.coefficients(800, 450, series[j], 4.0))) << j;
+        EXPECT_GT(out[j].t, 0.0) << j;
+    }
+}
 
+TEST(ScatterSweep, EveryEnergyOfAWidePotentialGetsItsPointAndTheHooksReportOnce)
+{
+    // A barrier of 20 over 200 samples at c = 0.5 grows the state by up to e^632 under it: every
+    // energy gets a point, R 1 and T 0 where T is below the double range, the exact T above the top.
+    // eMax = 31.25 makes dE = 1/64: the 2000 energies are exact sums.
+    const Samples wide = block(500, 200, 20.0);
+    ScatterSolver solver;
     int overflows = 0, unresolved = 0;
     std::vector<double> shares;
     ScatterSweep::Hooks hooks{[&] { ++overflows; }, [&] { ++unresolved; }, [&](double f) { shares.push_back(f); return true; }};
     Sink sink;
-    ScatterSweep::Result res = ScatterSweep::run(solver, wide.data(), 800, 450, 4.0, 1.0, sink, hooks);
+    ScatterSweep::Result res = ScatterSweep::run(solver, wide.data(), 700, 499, 0.5, 31.25, sink, hooks);
     EXPECT_EQ(overflows, 1);
     EXPECT_EQ(unresolved, 0);
     EXPECT_TRUE(res.overflowed);
-    EXPECT_EQ(res.points, 1) << "only the first point";
-    EXPECT_GE(res.energies, 1999);
+    EXPECT_EQ(res.energies, 2000);
+    ASSERT_EQ(res.points, 2001) << "every energy and the first point";
+    ASSERT_EQ(sink.points.size(), 2001u);
+    int total = 0;
+    for (std::size_t k = 1; k < sink.points.size(); ++k) {
+        const auto &p = sink.points[k];
+        ASSERT_EQ(p[3], double(k)) << "index of point " << k;
+        expectPhysical(p[0], p[1], p[2]);
+        total += p[0] == 1.0 && p[1] == 0.0;
+        if (p[2] > 20.0 && k % 25 == 0) {
+            EXPECT_NEAR(p[1], referenceT(wide, 700, 499, p[2], 0.5), 1e-5) << "E=" << p[2];
+        }
+    }
+    EXPECT_GT(total, 500) << "total reflection under the barrier";
     EXPECT_GE(shares.size(), 100u);
     EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << "progress never goes back";
     EXPECT_GT(shares.front(), 0.0);
     EXPECT_EQ(shares.back(), 1.0);
+
     Samples pit(N, 0.0);
     pit[600] = -1e9; // a pit far beyond anything drawable: too many steps for every energy, said at once
     res = ScatterSweep::run(solver, pit.data(), 601, 599, 1.0, 1.0, sink, hooks);
@@ -265,18 +341,18 @@ TEST(ScatterSweep, OverflowFlagsEveryLaterEnergyUntilTheNextPotentialAndTheHooks
     EXPECT_EQ(solver.solve(601, 599, 1.0, 1.0)[2], ScatterSolver::Unresolved) << "the triple's flag";
     EXPECT_EQ(solver.solve(601, 599, 1.0, 1e-12)[2], 0.0) << "fine again with a tiny factor";
     for (double eMax : {0.0, -3.0, std::nan(""), HUGE_VAL}) // no energies, only the first point
-        EXPECT_EQ(ScatterSweep::run(solver, wide.data(), 800, 450, 1e-4, eMax, sink).points, 1) << eMax;
-    res = ScatterSweep::run(solver, wide.data(), 800, 450, 0.0, 1.0, sink); // c = 0: every r is 0/0
+        EXPECT_EQ(ScatterSweep::run(solver, wide.data(), 700, 499, 1e-4, eMax, sink).points, 1) << eMax;
+    res = ScatterSweep::run(solver, wide.data(), 700, 499, 0.0, 1.0, sink); // c = 0: every r is 0/0
     EXPECT_EQ(res.points, 1);
     EXPECT_GE(res.energies, 1999);
     Samples huge = wide;
-    huge[800] = -1e20; // adding dE no longer moves E: the index cap ends the sweep
-    huge[450] = -2e20;
-    res = ScatterSweep::run(solver, huge.data(), 800, 450, 1e-4, 1.0, sink);
+    huge[700] = -1e20; // adding dE no longer moves E: the index cap ends the sweep
+    huge[499] = -2e20;
+    res = ScatterSweep::run(solver, huge.data(), 700, 499, 1e-4, 1.0, sink);
     EXPECT_TRUE(res.truncated);
     EXPECT_EQ(res.energies, ScatterSweep::MaxPoints - 1);
-    EXPECT_EQ(ScatterSweep::run(solver, nullptr, 800, 450, 1e-4, 1.0, sink).points, 0);
-    EXPECT_EQ(ScatterSweep::run(solver, wide.data(), N, 450, 1e-4, 1.0, sink).points, 0);
+    EXPECT_EQ(ScatterSweep::run(solver, nullptr, 700, 499, 1e-4, 1.0, sink).points, 0);
+    EXPECT_EQ(ScatterSweep::run(solver, wide.data(), N, 499, 1e-4, 1.0, sink).points, 0);
     EXPECT_TRUE(sink.points.empty()) << "reset all the same";
     hooks.progress = [](double) { return false; }; // stop at the first report
     res = ScatterSweep::run(solver, block(503, 245, 0.5).data(), 800, 450, 1e-4, 1.0, sink, hooks);
@@ -284,6 +360,32 @@ TEST(ScatterSweep, OverflowFlagsEveryLaterEnergyUntilTheNextPotentialAndTheHooks
     EXPECT_FALSE(res.truncated);
     EXPECT_EQ(res.energies, 16);
     EXPECT_EQ(res.points, 17);
+}
+
+TEST(ScatterSweep, SharpResonancesOfADoubleBarrierWithin1e5OfTheConvergedT)
+{
+    // Two walls of 10, ten points wide and 40 apart (the handbook's double barrier): at c = 0.05 a
+    // resonance at E = 5.21 is far narrower than the energy step, and the step count of a lone
+    // energy there misses its T by 0.006; the sweep sees the peak and takes enough steps.
+    Samples v(N, 0.0);
+    std::fill(v.begin() + 569, v.begin() + 579, 10.0);
+    std::fill(v.begin() + 619, v.begin() + 629, 10.0);
+    ScatterSolver solver;
+    Sink sink;
+    ScatterSweep::run(solver, v.data(), 629, 568, 0.05, 20.0, sink, ScatterSweep::Hooks{});
+    ASSERT_GE(sink.points.size(), 2000u) << "every energy";
+    double peak = 0.0;
+    for (std::size_t k = 1; k < sink.points.size(); ++k) {
+        const auto &p = sink.points[k];
+        expectPhysical(p[0], p[1], p[2]);
+        if (k % 20 == 0 || p[1] > 0.005) { // every resonance, and between them
+            ASSERT_NEAR(p[1], convergedT(v, 629, 568, p[2], 0.05), 1e-5) << "E=" << p[2];
+        }
+        if (std::fabs(p[2] - 5.21) < 1e-9)
+            peak = p[1];
+    }
+    EXPECT_NEAR(peak, 0.4427, 1e-4) << "the resonance's point";
+    EXPECT_GT(std::fabs(solver.coefficients(629, 568, 5.21, 0.05).t - peak), 1e-3) << "a lone energy misses it";
 }
 
 TEST(ScatterSweep, DrawnPotentialExactEnergiesFromTheRightLevelToEMaxPhysicalAndAccurate)
@@ -322,13 +424,9 @@ TEST(ScatterSweep, DrawnPotentialExactEnergiesFromTheRightLevelToEMaxPhysicalAnd
             const auto &p = sink.points[k];
             ASSERT_EQ(p[3], 103.0 + k) << "index of point " << k;
             ASSERT_EQ(p[2], -2.5 + p[3] / 16) << "energy of point " << k;
-            ASSERT_GE(p[0], 0.0) << "R of point " << k;
-            ASSERT_LE(p[0], 1.0 + 1e-9) << "R of point " << k;
-            if (k % 3 == 0) { // side by side as one at a time
-                ASSERT_EQ(p[0], solver.coefficients(right, left, p[2], c).r) << k;
-            }
+            expectPhysical(p[0], p[1], p[2]);
             if (k % 199 == 0) {
-                EXPECT_NEAR(p[1], referenceT(v, right, left, p[2], c), 1e-4) << "E=" << p[2];
+                EXPECT_NEAR(p[1], referenceT(v, right, left, p[2], c), 1e-5) << "E=" << p[2];
             }
         }
     }

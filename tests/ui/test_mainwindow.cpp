@@ -192,6 +192,7 @@ private slots:
             int min, max, initial;
             std::function<bool(int)> reached;
             QWidget *shows;
+            int page = 1;
         };
         const auto control = [s](EditableSlider *c, int min, int max, int initial, std::function<bool(int)> reached) {
             return Row{c->slider(), c, min, max, initial, reached, s};
@@ -211,7 +212,7 @@ private slots:
             control(w.dpSlider(), 1, 100, 10, [&](int v) { return rebuilt(s->simulation().params().dp == v); }),
             control(w.zSlider(), -100, 100, 10, [s](int v) { return s->simulation().params().z == v; }),
             {in(ev, "Eigen"), nullptr, 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
-            {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win},
+            {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win, 100},
             {in(win, "Energiemaximum"), nullptr, 0, 8, 8,
              [win, plot](int v) { return win->eMax() == (10 - v) * 5.0 && plot->maximumEnergy() == (10 - v) * 5; }, win},
             {in(win, "Potentialskala"), nullptr, 0, 1000, 500, // set from the potential; a share of the energy range
@@ -226,8 +227,8 @@ private slots:
             };
             names << r.slider->accessibleName();
             QVERIFY2(at(r.initial), qPrintable(r.slider->accessibleName()));
-            for (const auto &[key, v] : {std::pair{Qt::Key_End, r.max}, {Qt::Key_Home, r.min}, {Qt::Key_PageUp, r.min + 1},
-                                         {Qt::Key_PageUp, std::min(r.min + 2, r.max)}}) {
+            for (const auto &[key, v] : {std::pair{Qt::Key_End, r.max}, {Qt::Key_Home, r.min}, {Qt::Key_PageUp, r.min + r.page},
+                                         {Qt::Key_PageUp, std::min(r.min + 2 * r.page, r.max)}}) {
                 QTest::keyClick(r.slider, key);
                 const QString where = QString("%1 at %2: ").arg(r.slider->accessibleName()).arg(v);
                 QVERIFY2(at(v), qPrintable(where + "control"));

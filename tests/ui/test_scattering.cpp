@@ -14,6 +14,33 @@
 static const QRgb Black = 0x000000, White = 0xffffff, Blue = 0x0000ff, Red = 0xff0000, Green = 0x00ff00;
 static const QString Severe = "Error: Es ist ein schwerwiegender Anwendungsfehler aufgetreten!\n\n";
 static QSlider *slider(const QWidget &w, const char *name) { return w.findChild<QSlider *>(name); }
+static QLineEdit *widthEntry(const QWidget &w) { return w.findChild<QLineEdit *>("PotentialbreiteWert"); }
+static const QString TooWide = Severe + "Das Potential ist zu breit um durchtunnelt zu werden.\n";
+
+// Records, besides what the recorder records, when each sweep's progress opens and closes and when
+// a box is shown, in their order.
+struct OrderRecorder : ScatterRecorder
+{
+    QStringList events;
+    void error(QWidget *w, const QString &caption, const QString &text) override
+    {
+        ScatterRecorder::error(w, caption, text);
+        events << "box";
+    }
+    std::unique_ptr<SweepProgress> sweepStarted(QWidget *w) override
+    {
+        struct Logged : SweepProgress
+        {
+            std::unique_ptr<SweepProgress> inner;
+            QStringList &events;
+            Logged(std::unique_ptr<SweepProgress> p, QStringList &e) : inner(std::move(p)), events(e) {}
+            ~Logged() override { events << "progress closed"; }
+            bool advance(double share) override { return inner->advance(share); }
+        };
+        events << "progress opened";
+        return std::make_unique<Logged>(ScatterRecorder::sweepStarted(w), events);
+    }
+};
 static QRgb at(const QImage &img, int x, int y) { return img.pixel(x, y) & 0xffffff; }
 static void expectPixels(const QImage &img, std::initializer_list<std::array<QRgb, 3>> pixels) // {x, y, colour}
 {
@@ -45,8 +72,9 @@ private slots:
         w.show();
         for (QSlider *s : {slider(w, "Potentialbreite"), slider(w, "Potentialskala")}) // the handle travels 150 pixels
             QVERIFY2(s->width() - s->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, s) >= 150, s->objectName().toLatin1());
-        for (const char *label : {"0.00200", "1", "2*Vmax"}) // width, scale and energy labels
+        for (const char *label : {"1", "2*Vmax"}) // scale and energy labels
             QVERIFY2(find<QLabel>(w, label), label);
+        QCOMPARE(widthEntry(w)->text(), QString("0.00200"));
         QCOMPARE(slider(w, "Potentialskala")->value(), 500);
         QCOMPARE(plot->maximumEnergy(), 1000);
         // Green potential: 0..1000 spans P = H - B - 100 above yOffset 5; x = 60 + grid * (W - 80) / 1200.
@@ -56,9 +84,13 @@ private slots:
         expectPixels(img, {{QRgb(in), QRgb(top), Green}, {QRgb(out), QRgb(H - 85), Green}, {QRgb(in), QRgb(H - 85), Black}});
         // The maximum energies 1000 .. 5000 are whole multiples of their steps eMax / 2000: the last
         // of the 2000 energies lands exactly on the maximum, and the marker at the end reads it out.
+        // The scale stays half the energy range, so the barrier grows with it: at 5000 it is too
+        // high to tunnel through (said once, after the sweep), and every energy still has its point.
         for (int v : {8, 5, 0}) {
             slider(w, "Energiemaximum")->setValue(v);
             QCOMPARE(w.eMax(), (10 - v) * 500.0);
+            QCOMPARE(w.potentialScale(), (10 - v) * 0.5);
+            QCOMPARE(w.scaledSamples()[500], (10 - v) * 250.0);
             find<QPushButton>(w, "Calc")->click();
             QCOMPARE(plot->storedPoints(), 2001);
             QCOMPARE(said.shares.size(), 125); // a report every 16 energies, up to the end
@@ -67,14 +99,53 @@ private slots:
             QVERIFY2(screenCurrent(plot), "the plot on the screen");
             QCOMPARE(plot->energyText(), QString::number(w.eMax()));
             QVERIFY2(plot->rText().startsWith("R="), qPrintable(plot->rText()));
+            QCOMPARE(said.said, v ? QStringList() : QStringList(TooWide));
         }
-        QCOMPARE(said.said, QStringList());
+        // The scale's factor follows the energy maximum; one step of either slider is one step's worth.
+        QVERIFY(find<QLabel>(w, "5"));
+        slider(w, "Potentialskala")->setValue(501);
+        QVERIFY(find<QLabel>(w, "5.01"));
+        slider(w, "Energiemaximum")->setValue(1);
+        QVERIFY(find<QLabel>(w, "9*Vmax"));
+        QVERIFY(find<QLabel>(w, "4.509"));
+        slider(w, "Energiemaximum")->setValue(0);
         slider(w, "Potentialbreite")->setValue(1);
         slider(w, "Potentialskala")->setValue(50); // 50 / 1000 of the energy range, 10 Vmax
-        for (const char *label : {"0.00001", "0.5", "10*Vmax"})
+        for (const char *label : {"0.5", "10*Vmax"})
             QVERIFY2(find<QLabel>(w, label), label);
+        QCOMPARE(widthEntry(w)->text(), QString("0.00001"));
         QCOMPARE(w.widthFactorValue(), ScatterSetup::widthFactor(1));
         QCOMPARE(w.scaledSamples()[500], 250.0);
+    }
+
+    void widthSliderStepsAndTypedValues()
+    {
+        // Page up and down move the width by 0.001, Shift with an arrow key by 0.0001; a value typed
+        // into its entry is taken over with Return, held to the slider's range and steps.
+        Window w;
+        std::vector<double> s(1024, 0.0);
+        s[500] = 0.01;
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        QSlider *width = slider(w, "Potentialbreite");
+        QLineEdit *entry = widthEntry(w);
+        const struct { std::function<void()> act; int value; QString text; } steps[] = {
+            {[&] { QTest::keyClick(width, Qt::Key_PageUp); }, 300, "0.00300"},
+            {[&] { QTest::keyClick(width, Qt::Key_Right, Qt::ShiftModifier); }, 310, "0.00310"},
+            {[&] { QTest::keyClick(width, Qt::Key_Left, Qt::ShiftModifier); }, 300, "0.00300"},
+            {[&] { QTest::keyClick(width, Qt::Key_Right); }, 301, "0.00301"},
+            {[&] { QTest::keyClick(width, Qt::Key_PageDown); }, 201, "0.00201"},
+            {[&] { entry->setText("0.005"); QTest::keyClick(entry, Qt::Key_Return); }, 500, "0.00500"},
+            {[&] { entry->setText(" 0,0123456 "); QTest::keyClick(entry, Qt::Key_Return); }, 1235, "0.01235"},
+            {[&] { entry->setText("7"); QTest::keyClick(entry, Qt::Key_Return); }, 100000, "1.00000"},
+            {[&] { entry->setText("Breite"); QTest::keyClick(entry, Qt::Key_Return); }, 1, "0.00001"},
+            {[&] { entry->setText("1e-5"); QTest::keyClick(entry, Qt::Key_Return); }, 1, "1e-5"}, // the same value: nothing to do
+        };
+        for (const auto &step : steps) {
+            step.act();
+            QCOMPARE(width->value(), step.value);
+            QCOMPARE(entry->text(), step.text);
+            QCOMPARE(w.widthFactorValue(), ScatterSetup::widthFactor(step.value));
+        }
     }
 
     void windowShowsItsSetup()
@@ -98,15 +169,17 @@ private slots:
             QCOMPARE(w.findChildren<Plot *>().size(), 1); // each potential replaces the plot
         }
         QVERIFY(find<QLabel>(w, "1")); // pit: the scale at 1000 of 1000
+        QVERIFY(find<QLabel>(w, "1*Tiefe")); // no positive sample: the range is the depth
         QVERIFY(!w.setPotential(peak.data(), 1024));
         QVERIFY(find<QLabel>(w, "0.998"));
+        QVERIFY(find<QLabel>(w, "2*Vmax"));
         QVERIFY(!w.setPotential(pit.data(), 1024));
         for (int v = 8; v >= 0; --v) { // "Energiemaximum" scales the depth 3; the drawing never flips; each sweep runs
             const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(v, -2.0, -5.0, 3.0);
             slider(w, "Energiemaximum")->setValue(v);
             slider(w, "Potentialskala")->setValue(300 + v);
             QCOMPARE(w.eMax(), r.eMax);
-            QVERIFY2(find<QLabel>(w, QString::number(r.factor) + "*Vmax"), qPrintable(QString::number(v)));
+            QVERIFY2(find<QLabel>(w, QString::number(r.factor) + "*Tiefe"), qPrintable(QString::number(v)));
             QCOMPARE(w.plot()->maximumEnergy(), int(r.eMax));
             QVERIFY2(w.potentialScale() > 0, qPrintable(QString::number(w.potentialScale())));
             QVERIFY2(w.scaledSamples()[500] < 0, qPrintable(QString::number(w.scaledSamples()[500])));
@@ -118,7 +191,9 @@ private slots:
     void refusedPotentialsTooWideBarrierAndHelp()
     {
         Window w;
-        ScatterRecorder &said = recordReports(w);
+        auto recorder = std::make_unique<OrderRecorder>();
+        OrderRecorder &said = *recorder;
+        w.setReporter(std::move(recorder));
         std::vector<double> s(1024, 0.0), bad(1024, std::nan(""));
         bad[10] = HUGE_VAL; // all zero, no samples, no finite sample: refused alike
         QVERIFY(w.setPotential(s.data(), 1024));
@@ -129,14 +204,18 @@ private slots:
         for (const QWidget *c : std::initializer_list<const QWidget *>{find<QPushButton>(w, "Calc"), slider(w, "Potentialbreite"),
                                                                        slider(w, "Potentialskala"), slider(w, "Energiemaximum")})
             QVERIFY2(!c->isEnabled(), qPrintable(c->accessibleName()));
-        std::fill(s.begin() + 200, s.begin() + 800, 0.01);
+        std::fill(s.begin() + 400, s.begin() + 600, 0.01);
         QVERIFY(!w.setPotential(s.data(), 1024));
         QVERIFY(find<QPushButton>(w, "Calc")->isEnabled());
-        slider(w, "Potentialbreite")->setValue(100000); // c = 1: growth like e^(600 sqrt 10)
+        slider(w, "Potentialbreite")->setValue(50000); // c = 0.5: under the barrier T ~ e^(-2 sqrt 5 200)
+        said.events.clear();
         find<QPushButton>(w, "Calc")->click();
-        QCOMPARE(w.plot()->storedPoints(), 1); // every energy overflowed
+        QVERIFY2(w.plot()->storedPoints() >= 2000, "every energy, from the first whose T underflows on"); // 20 / 0.01
+        QCOMPARE(said.shares.size(), 125);
+        // One box, once the sweep has ended and its progress dialog is gone: never one under the other.
+        QCOMPARE(said.events, QStringList({"progress opened", "progress closed", "box"}));
         find<QPushButton>(w, "Calc")->click(); // once more for the next sweep
-        QCOMPARE(said.said.mid(3), QStringList(2, Severe + "Das Potential ist zu breit um durchtunnelt zu werden.\n"));
+        QCOMPARE(said.said.mid(3), QStringList(2, TooWide));
         std::fill(s.begin() + 12, s.begin() + 1012, -0.05); // a wide well at c = 1: seconds of sweep
         QVERIFY(!w.setPotential(s.data(), 1024));
         said.cancelAtReport = 2; // the user cancels at the second report, after 2 x 16 energies
@@ -271,10 +350,105 @@ private slots:
             plot.addPoint(0.3, 0.7, 2.0, index);
         QCOMPARE(plot.storedPoints(), 50000);
         plot.addPoint(std::nan(""), 0.5, 1e300, 6); // wild values and sizes harm nothing
+        plot.addPoint(0.5, 0.5, -1e300, 0);
         plot.setMaxEnergy(1e300);
         plot.grab();
         plot.resize(0, 0);
         plot.grab();
+    }
+
+    void readoutAtEveryStoredPoint()
+    {
+        // A sweep to 10 steps by 0.005, which no double holds: the stored energies are sums that
+        // miss the multiples of 0.005, and the slider's steps of 0.01 fall between them by
+        // rounding. The marker reads out the point it stands on, at every slider step, and the
+        // arrow keys walk it over every stored point.
+        Plot plot(nullptr, "Moril2", 10);
+        plot.show();
+        const double dE = 10 * 0.0005;
+        std::vector<double> energies;
+        double e = 0.0;
+        for (int k = 0; k <= 400; ++k, e += dE) {
+            energies.push_back(e);
+            plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, e, k);
+        }
+        for (int v = 0; v <= 200; ++v) { // marker 0.01 v stands on point 2 v
+            plot.slider()->setValue(v);
+            QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
+        }
+        plot.slider()->setValue(0);
+        for (int k = 1; k <= 400; ++k) {
+            QTest::keyClick(plot.slider(), Qt::Key_Right);
+            QCOMPARE(plot.markerPosition(), energies[k]);
+            QCOMPARE(plot.rText() + " " + plot.tText(), "R=" + Plot::readout(k / 1000.0) + " T=" + Plot::readout(1.0 - k / 1000.0));
+            QCOMPARE(plot.energyText(), Plot::readout(energies[k]));
+        }
+        QVERIFY2(screenCurrent(&plot), "the marker on the last point, on the screen");
+        QCOMPARE(plot.markerColumn(), 50 + int(energies[400] * 40.0));
+        QTest::keyClick(plot.slider(), Qt::Key_Left);
+        QCOMPARE(plot.markerPosition(), energies[399]);
+        QCOMPARE(plot.slider()->value(), int(std::lround(energies[399] / 0.01))); // the slider follows to its nearest step
+        const int v = plot.slider()->value() + 1;
+        QTest::keyClick(plot.slider(), Qt::Key_PageUp);
+        QCOMPARE(plot.markerPosition(), v * 0.01); // and takes over again
+        QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
+
+        // A step down: the left level 0.5 above the right one 0, so the sweep skips the energies
+        // below 0.5 and stores gaps there. Above them every marker reads its point.
+        plot.reset();
+        plot.addPoint(1.0, 0.0, 0.0, 0);
+        e = dE;
+        for (int k = 1; k <= 400; ++k, e += dE)
+            if (e >= 0.5)
+                plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, e, k);
+        for (int v : {50, 51, 137, 200}) {
+            plot.slider()->setValue(v);
+            QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
+        }
+        plot.slider()->setValue(20); // in the gap
+        QCOMPARE(plot.rText(), QString());
+    }
+
+    void negativeFloorAxisFromTheFirstPoint()
+    {
+        // A thin barrier of 2 on a floor of -10: the sweep runs from -10 to 4. The axis and the
+        // marker start at -10, with ticks -10, 0 and 10, and the curves' tunnelling part is drawn.
+        Window w;
+        recordReports(w);
+        std::vector<double> s(1024, -0.01);
+        std::fill(s.begin() + 500, s.begin() + 510, 0.002);
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        Plot *plot = w.plot();
+        QCOMPARE(plot->tickValues(), QVector<int>({0, 1, 2, 3, 4})); // nothing computed yet
+        struct Points : ScatterSink
+        {
+            ScatterSink &plot;
+            std::vector<std::array<double, 3>> p; // r, t, e
+            explicit Points(ScatterSink &plot) : plot(plot) {}
+            void reset() override { p.clear(), plot.reset(); }
+            void addPoint(double r, double t, double e, int index) override { p.push_back({r, t, e}), plot.addPoint(r, t, e, index); }
+        } points(*plot);
+        w.sweep(points);
+        QVERIFY2(points.p.size() > 2000u, qPrintable(QString::number(points.p.size())));
+        QCOMPARE(points.p[0][2], -10.0);
+        QCOMPARE(plot->tickValues(), QVector<int>({-10, 0, 10}));
+        plot->slider()->setValue(0); // the marker at the first point, on the axis' left end
+        QCOMPARE(plot->markerPosition(), -10.0);
+        QCOMPARE(plot->markerColumn(), 50);
+        QCOMPARE(plot->rText() + " " + plot->tText(), QString("R=1 T=0"));
+        plot->slider()->setValue(1000);
+        QCOMPARE(plot->markerPosition(), 4.0);
+        // 400 pixels for 20 units: energy E at column 50 + 20 (E + 10); the first computed point
+        // and one halfway down the tunnelling range, each in both curves.
+        const QImage img = plot->grab().toImage();
+        for (std::size_t k : {std::size_t(1), points.p.size() / 4}) {
+            const auto [r, t, e] = points.p[k];
+            const int x = 50 + int(20 * (e + 10));
+            QVERIFY2(x < 50 + 20 * 10, qPrintable(QString::number(e)));
+            const int yR = int(std::ceil(236 - r * 186)), yT = int(std::ceil(451 - t * 186));
+            QVERIFY2(at(img, x, yR) == Red, qPrintable(QString("R at E = %1: (%2, %3)").arg(e).arg(x).arg(yR)));
+            QVERIFY2(at(img, x, yT) == Green, qPrintable(QString("T at E = %1: (%2, %3)").arg(e).arg(x).arg(yT)));
+        }
     }
 };
 

@@ -5,9 +5,11 @@
 #include "ui/widgets/windowplacement.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -85,6 +87,7 @@ Plot::Plot(QWidget *parent, const char *name, int maxEnergy)
     markerSlider->setValue(200);
     markerSlider->setObjectName("Energie");
     connect(markerSlider, &QSlider::valueChanged, this, &Plot::Energy);
+    markerSlider->installEventFilter(this);
     rowLayout->addWidget(markerSlider, 10);
 
     energyReadout = new QLabel("2", this);
@@ -105,8 +108,10 @@ Plot::Plot(QWidget *parent, const char *name, int maxEnergy)
         w->setAutoFillBackground(true);
 
     describeControl(markerSlider, QStringLiteral("Energiemarke"),
-                    QStringLiteral("Setzt die blaue Marke auf eine Energie zwischen 0 und dem Energiemaximum (1000 Schritte) "
-                                   "und zeigt dort R und T. Energien wie im Streufenster, ×1000 gegenüber der Zeichenfläche."));
+                    QStringLiteral("Setzt die blaue Marke auf eine Energie zwischen 0 (oder dem tiefsten berechneten Punkt, wenn "
+                                   "er unter 0 liegt) und dem Energiemaximum (1000 Schritte) und zeigt dort R und T. Die "
+                                   "Pfeiltasten führen die Marke von Punkt zu Punkt. Energien wie im Streufenster, ×1000 "
+                                   "gegenüber der Zeichenfläche."));
     addWhatsThisKey(this);
 
     this->maxEnergy = usableMaximum(maxEnergy);
@@ -128,23 +133,42 @@ void Plot::computeLayout()
     const int W = areaWidth;
     panelHeight = roundedOut((H - 2 * (panelGap + marginY) + 1) * 0.5);
 
-    // 10 to the floor of log10(maxEnergy), counted exactly in integers.
+    // The axis starts at 0, or further left at the lowest computed energy where that is negative.
+    const double low = lowEnd();
+    // 10 to the floor of log10 of the range, counted exactly in integers.
+    const long long range = maxEnergy + (low < 0.0 ? (long long)std::ceil(-low) : 0);
     long long step = 1;
-    while (step * 10 <= maxEnergy)
+    while (step * 10 <= range)
         step *= 10;
+    auto ends = [&] {
+        axisMin = low < 0.0 ? -int(std::ceil(-low / double(step)) * step) : 0;
+        axisMax = int((maxEnergy + step - 1) / step * step);
+    };
+    ends();
+    // Below 0 whole steps of 10^n can leave much of the axis empty: finer ticks, up to 20 of them.
+    while (step >= 10 && axisMin - low < -0.2 * (axisMax - axisMin) &&
+           (axisMax - axisMin) / (step / 10) <= 20) {
+        step /= 10;
+        ends();
+    }
     tickStep = int(step);
-    axisMax = int((maxEnergy + step - 1) / step * step);
-    lastTick = axisMax / tickStep - 1;
+    lastTick = (axisMax - axisMin) / tickStep - 1;
     tickSpacing = double((W - 2 * marginX) / (lastTick + 1));
     gridSpacing = panelHeight * 0.1;
-    energyPerStep = maxEnergy * 0.001;
-    xScale = double(W - 2 * marginX) / axisMax;
+    energyPerStep = (maxEnergy - low) * 0.001;
+    xScale = double(W - 2 * marginX) / (axisMax - axisMin);
     yScale = panelHeight;
 }
 
 int Plot::xOf(double e) const
 {
-    return truncated(marginX + e * xScale);
+    return truncated(marginX + (e - axisMin) * xScale);
+}
+
+double Plot::lowEnd() const
+{
+    // As far down as the maximum energy may reach up, so that the axis stays inside int.
+    return std::isfinite(lowestEnergy) && lowestEnergy < 0.0 ? std::fmax(lowestEnergy, -1.0e9) : 0.0;
 }
 
 int Plot::yR(double v) const
@@ -161,7 +185,7 @@ QVector<int> Plot::tickValues() const
 {
     QVector<int> ticks;
     for (int i = 0; i <= lastTick + 1; ++i)
-        ticks.append(i * tickStep);
+        ticks.append(axisMin + i * tickStep);
     return ticks;
 }
 
@@ -178,7 +202,7 @@ QRect Plot::tPanelFrame() const
 
 int Plot::markerColumn() const
 {
-    return truncated(xScale * markerEnergy + marginX);
+    return xOf(markerEnergy);
 }
 
 QString Plot::readout(double v)
@@ -224,6 +248,15 @@ void Plot::addPoint(double r, double t, double e, int index)
     pointCount = index + 1;
     hasData = true;
     frameDirty = true;
+    // The first point of a sweep stands at the lowest energy computed; below 0 the axis reaches it.
+    if (index == 0 && !(e == lowestEnergy)) {
+        const double before = lowEnd();
+        lowestEnergy = e;
+        if (!(lowEnd() == before)) {
+            computeLayout();
+            gridDirty = true;
+        }
+    }
     update();
 }
 
@@ -236,6 +269,7 @@ void Plot::setMaxEnergy(double e)
             break;
         }
     }
+    markerOnPoint = false; // the slider's steps mean other energies now
     computeLayout();
     gridDirty = true;
     reset();
@@ -245,17 +279,18 @@ void Plot::setMaxEnergy(double e)
 
 void Plot::Energy(int v)
 {
-    showMarker(v);
+    markerOnPoint = false;
+    showMarker(lowEnd() + v * energyPerStep);
     update();
 }
 
-void Plot::showMarker(int v)
+void Plot::showMarker(double energy)
 {
-    markerEnergy = v * energyPerStep;
+    markerEnergy = energy;
     energyReadout->setText(readout(markerEnergy));
     updateReadouts();
     if (frameDirty || frameImage.isNull())
-        return; // the coming rebuild draws the marker at the slider's value
+        return; // the coming rebuild draws the marker
     if (!fresh)
         xorMarker(previousMarker);
     xorMarker(markerEnergy);
@@ -263,30 +298,90 @@ void Plot::showMarker(int v)
     previousMarker = markerEnergy;
 }
 
+bool Plot::eventFilter(QObject *watched, QEvent *event)
+{
+    // The arrow keys move the marker from stored point to stored point, so that it can stand on
+    // every one of them; the slider's own steps are coarser than the points.
+    if (watched == markerSlider && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const int k = key->key();
+        const int direction = k == Qt::Key_Right || k == Qt::Key_Up ? 1 : k == Qt::Key_Left || k == Qt::Key_Down ? -1 : 0;
+        if (direction != 0 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && stepToPoint(direction))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Plot::stepToPoint(int direction)
+{
+    const double tol = 1e-9 * std::fabs(pointSpacing);
+    int target = -1;
+    for (int i = direction > 0 ? 0 : pointCount - 1; i >= 0 && i < pointCount && target < 0; i += direction) {
+        const double e = energies[i];
+        if (std::isfinite(e) && (direction > 0 ? e > markerEnergy + tol : e < markerEnergy - tol))
+            target = i;
+    }
+    if (target < 0)
+        return false; // none that way: the slider moves on by itself
+    markerOnPoint = true;
+    {
+        // The slider follows to its nearest step without moving the marker off the point.
+        const QSignalBlocker quiet(markerSlider);
+        const double v = (energies[target] - lowEnd()) / energyPerStep;
+        markerSlider->setValue(int(std::lround(std::fmax(0.0, std::fmin(double(markerSlider->maximum()), v)))));
+    }
+    showMarker(energies[target]);
+    update();
+    return true;
+}
+
+int Plot::readoutIndex() const
+{
+    if (!hasData || !(pointSpacing != 0.0) || !std::isfinite(pointSpacing))
+        return -1;
+    // Point 0 stands at the right-hand potential level, which need not be 0 (a step, a potential
+    // below 0 everywhere); the sweep skips energies below the left-hand level, which leave gaps.
+    int first = 0;
+    while (first < pointCount && !std::isfinite(energies[first]))
+        ++first;
+    if (first == pointCount)
+        return -1;
+    // The first stored point at or above the marker. The spacing and the sums of it that the
+    // sweep stored are rounded: within 1e-9 of a point the marker counts as on it.
+    const double q = first + (markerEnergy - energies[first]) / pointSpacing;
+    if (!std::isfinite(q))
+        return -1;
+    const double nearest = std::round(q);
+    const double k = std::fabs(q - nearest) <= 1e-9 ? nearest : std::ceil(q);
+    if (k < 0.0 || k >= pointCount)
+        return -1;
+    int i = int(k);
+    const double below = markerEnergy - 1e-9 * std::fabs(pointSpacing);
+    while (i + 1 < pointCount && std::isfinite(energies[i]) && energies[i] < below)
+        ++i;
+    while (i > 0 && std::isfinite(energies[i - 1]) && energies[i - 1] >= below)
+        --i;
+    if (!std::isfinite(rValues[i]) || !std::isfinite(tValues[i]) || energies[i] < below)
+        return -1;
+    return i;
+}
+
 void Plot::updateReadouts()
 {
-    if (pointCount > 3)
-        pointSpacing = energies[3] - energies[2];
-    QString r;
-    QString t;
-    if (hasData && pointSpacing != 0.0) {
-        // Point 0 stands at the right-hand potential level, which need not be 0 (a step, a
-        // potential below 0 everywhere): count the spacings from there.
-        const double origin = pointCount > 0 && std::isfinite(energies[0]) ? energies[0] : 0.0;
-        const double q = (markerEnergy - origin) / pointSpacing;
-        if (std::isfinite(q)) {
-            const double k = q >= 0.0 ? std::ceil(q) : std::floor(q);
-            if (k >= 0.0 && k < pointCount) {
-                const int i = int(k);
-                if (std::isfinite(rValues[i]) && std::isfinite(tValues[i])) {
-                    r = "R=" + readout(rValues[i]);
-                    t = "T=" + readout(tValues[i]);
-                }
-            }
-        }
+    // The spacing from the first and the last stored point; skipped energies are no points.
+    if (pointCount > 3) {
+        int a = 0;
+        while (a < pointCount && !std::isfinite(energies[a]))
+            ++a;
+        int b = pointCount - 1;
+        while (b > a && !std::isfinite(energies[b]))
+            --b;
+        if (b > a)
+            pointSpacing = (energies[b] - energies[a]) / (b - a);
     }
-    rReadout->setText(r);
-    tReadout->setText(t);
+    const int i = readoutIndex();
+    rReadout->setText(i < 0 ? QString() : "R=" + readout(rValues[i]));
+    tReadout->setText(i < 0 ? QString() : "T=" + readout(tValues[i]));
 }
 
 void Plot::xorMarker(double energy)
@@ -294,7 +389,7 @@ void Plot::xorMarker(double energy)
     QPainter p(&frameImage);
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.setPen(QPen(QColor(0, 0, 255), 0));
-    const int x = truncated(xScale * energy + marginX);
+    const int x = xOf(energy);
     p.drawLine(x, areaHeight - marginY, x, marginY);
 }
 
@@ -326,7 +421,7 @@ void Plot::drawGrid()
         p.drawLine(x, my, x, my + u);
         p.drawLine(x, my + u + 2 * g, x, H - my);
         p.setPen(textPen);
-        const QString label = QString::number(static_cast<long long>(i) * tickStep);
+        const QString label = QString::number(axisMin + static_cast<long long>(i) * tickStep);
         const int left = truncated(i * tickSpacing + mx - 20.0);
         p.drawText(QRect(left, truncated(1.1 * my + u), 40, 20), Qt::AlignHCenter, label);
         p.drawText(QRect(left, truncated(H - 0.9 * my), 40, 20), Qt::AlignHCenter, label);
@@ -413,7 +508,7 @@ void Plot::rebuildFrame()
     }
     // Curves go under the marker, so erasing the marker by XOR never touches them.
     fresh = true;
-    showMarker(markerSlider->value());
+    showMarker(markerOnPoint ? markerEnergy : lowEnd() + markerSlider->value() * energyPerStep);
 }
 
 void Plot::paintEvent(QPaintEvent *)

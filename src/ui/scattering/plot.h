@@ -18,7 +18,10 @@ class QSlider;
 class QVBoxLayout;
 
 // Window of its own that plots R(E) (upper panel, red) and T(E) (lower panel, green) against the
-// energy, with a marker slider and read-outs of the stored values at the marker.
+// energy, with a marker slider and read-outs of the stored values at the marker. The energy axis
+// and the marker run from 0, or from the first point of the sweep where that lies below 0 (a
+// potential whose right-hand level is negative), to the maximum energy. The arrow keys move the
+// marker from stored point to stored point.
 // The static grid lives in `gridImage`; `frameImage` is the grid plus curves plus the XOR marker,
 // and paintEvent only copies it. Both images are kept at the device pixel ratio. Points are stored by addPoint and appear with the next repaint.
 class Plot : public QWidget, public ScatterSink
@@ -56,6 +59,7 @@ protected slots:
 protected:
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void computeLayout();
@@ -63,8 +67,12 @@ private:
     void rebuildFrame();
     bool fitsWidget(const QImage &img) const;
     void drawCurves(QPainter &p);
-    void showMarker(int v);
+    void showMarker(double energy);
+    bool stepToPoint(int direction);
+    // The stored point the read-outs show, or -1 for none.
+    int readoutIndex() const;
     void updateReadouts();
+    double lowEnd() const;
     void xorMarker(double energy);
     int xOf(double e) const;
     int yR(double v) const;
@@ -88,6 +96,8 @@ private:
     int lastTick = 0;
     int tickStep = 1;
     int axisMax = 1;
+    int axisMin = 0;
+    double lowestEnergy = 0.0; // the energy of the sweep's first point
     int maxEnergy = 1;
     double tickSpacing = 0.0;
     double gridSpacing = 0.0;
@@ -102,6 +112,7 @@ private:
     double pointSpacing = 1.0;
     bool fresh = false;
     bool hasData = false;
+    bool markerOnPoint = false; // put on a stored point by the arrow keys, off the slider's steps
 
     QImage gridImage;
     QImage frameImage;

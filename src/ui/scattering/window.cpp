@@ -11,9 +11,12 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -104,9 +107,14 @@ Window::Window(QWidget *parent)
     widthLabel = nameLabel(" Potentialbreite: ", this);
     controlRow->addWidget(widthLabel, 2);
     widthSlider = makeSlider(Qt::Horizontal, 1, 100000, 200, "Potentialbreite", this);
+    widthSlider->setPageStep(100); // 0.001; Shift with an arrow key moves 10 steps
+    widthSlider->installEventFilter(this);
     connect(widthSlider, &QSlider::valueChanged, this, &Window::changePWidth);
     controlRow->addWidget(widthSlider, 9);
-    widthValue = valueLabel("0.00200", this);
+    // The width factor can also be typed, as in the main window's entries: Return takes it over.
+    widthValue = new QLineEdit("0.00200", this);
+    widthValue->setObjectName("PotentialbreiteWert");
+    connect(widthValue, &QLineEdit::returnPressed, this, &Window::widthTyped);
     controlRow->addWidget(widthValue, 4);
 
     scaleLabel = nameLabel(" Potentialskala: ", this);
@@ -131,8 +139,8 @@ Window::Window(QWidget *parent)
     ensureTravel(widthSlider, 160);
     ensureTravel(scaleSlider, 160);
     // Room for the longer values from the start, so the window need not grow when they appear.
-    for (QLabel *value : {widthValue, scaleValue})
-        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("0.0000000")) + 2 * value->frameWidth() + 4);
+    for (QWidget *value : {static_cast<QWidget *>(widthValue), static_cast<QWidget *>(scaleValue)})
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("0.0000000")) + 8);
     ensurePolished(); // the controls' sizes in their final style and font
     setGeometry(0, 0, std::max(600, minimumSizeHint().width()), 500);
 
@@ -143,7 +151,11 @@ Window::Window(QWidget *parent)
     describeControl(widthSlider, QStringLiteral("Potentialbreite"),
                     QStringLiteral("Breitenfaktor c = Wert × 0.00001 in ψ'' = −c·(E − V)·ψ (200 ergibt 0.002, die Einheiten "
                                    "der Zeichenfläche). Größeres c wirkt wie ein breiteres Potential."),
-                    QStringLiteral("Sinnvoll sind Werte um 0.002 und kleiner; bei sehr schmalen Potentialen auch größere."));
+                    QStringLiteral("Sinnvoll sind Werte um 0.002 und kleiner; bei sehr schmalen Potentialen auch größere. "
+                                   "Bild auf/ab ändert um 0.001, Umschalt mit einer Pfeiltaste um 0.0001."));
+    describeControl(widthValue, QStringLiteral("Potentialbreite (Eingabe)"),
+                    QStringLiteral("Breitenfaktor c als Zahl, 0.00001 bis 1 in Schritten von 0.00001; mit der Eingabetaste "
+                                   "übernehmen."));
     describeControl(scaleSlider, QStringLiteral("Potentialskala"),
                     QStringLiteral("Höhenfaktor des Potentials in Rechnung und Bild, 0 bis 1000: Faktor = Wert × "
                                    "Energiemaximum / (1000 · Vmax). Das Potential steht hier ×1000 gegenüber der Zeichenfläche."));
@@ -184,6 +196,12 @@ void Window::prepareCalculation(const ScatterSetup &setup)
     vRef = setup.vRef;
     energyMax = setup.eMax;
     eLow = setup.eLow;
+    {
+        // The range set up here is the energy slider's first position (2 Vmax, or the depth).
+        const QSignalBlocker quiet(energySlider);
+        energySlider->setValue(8);
+    }
+    energyValue->setText(energyText(ScatterSetup::energyRange(8, vMax, vMin, vRef).factor));
     if (scaleSlider->value() == std::clamp(setup.scaleValue, scaleSlider->minimum(), scaleSlider->maximum()))
         changePSkala(scaleSlider->value()); // no signal when the value stays: refresh all the same
     else
@@ -224,10 +242,49 @@ void Window::changeMaxEnergy(int v)
     const ScatterSetup::EnergyRange range = ScatterSetup::energyRange(v, vMax, vMin, vRef);
     energyMax = range.eMax;
     eLow = range.eLow;
-    energyValue->setText(QString::number(range.factor, 'g', 6) + "*Vmax");
+    energyValue->setText(energyText(range.factor));
     if (plotWindow)
         plotWindow->setMaxEnergy(energyMax);
-    update(); // the vertical drawing scale depends on the energy range
+    // The scale is the slider's share of the energy range: it follows the range.
+    changePSkala(scaleSlider->value());
+}
+
+QString Window::energyText(double factor) const
+{
+    // Without a positive sample the range is a multiple of the depth, not of Vmax.
+    return QString::number(factor, 'g', 6) + (vMax > 0.0 ? "*Vmax" : "*Tiefe");
+}
+
+void Window::widthTyped()
+{
+    // As the main window's entries: anything but a number counts as 0; the slider keeps the value
+    // inside its range and on its steps, and the entry then shows what it took.
+    QString text = widthValue->text().trimmed();
+    text.replace(',', '.');
+    bool ok = false;
+    double steps = text.toDouble(&ok) / ScatterSetup::widthFactor(1);
+    if (!ok || std::isnan(steps))
+        steps = 0.0;
+    const int v = int(std::lround(std::fmax(widthSlider->minimum(), std::fmin(widthSlider->maximum(), steps))));
+    if (ok && v == widthSlider->value())
+        return;
+    widthSlider->setValue(v);
+    changePWidth(widthSlider->value());
+}
+
+bool Window::eventFilter(QObject *watched, QEvent *event)
+{
+    // Shift with an arrow key moves the width ten steps at a time.
+    if (watched == widthSlider && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const int k = key->key();
+        const int direction = k == Qt::Key_Right || k == Qt::Key_Up ? 1 : k == Qt::Key_Left || k == Qt::Key_Down ? -1 : 0;
+        if (direction != 0 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+            widthSlider->setValue(widthSlider->value() + 10 * direction);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Window::streurechnung()
@@ -235,23 +292,24 @@ void Window::streurechnung()
     errorShown = false;
     if (zeroPotential || !solver || !plotWindow)
         return;
-    // Short waves (a large width factor over a wide potential) can make a sweep take seconds:
-    // then the user sees its progress and can cancel it.
-    const std::unique_ptr<SweepProgress> progress = reporter->sweepStarted(this);
-    ScatterSweep::Hooks hooks;
-    // The sweep reports only its first flagged energy, so the box appears once per sweep.
-    hooks.firstOverflow = [this] {
+    // What the sweep has to say waits until it has ended and its progress dialog is gone: a box
+    // opened during the sweep could come up under that application-modal dialog and block both.
+    bool tooWide = false;
+    bool tooShort = false;
+    {
+        // Short waves (a large width factor over a wide potential) can make a sweep take seconds:
+        // then the user sees its progress and can cancel it.
+        const std::unique_ptr<SweepProgress> progress = reporter->sweepStarted(this);
+        ScatterSweep::Hooks hooks;
+        hooks.firstOverflow = [&tooWide] { tooWide = true; };
+        hooks.firstUnresolved = [&tooShort] { tooShort = true; };
+        hooks.progress = [&progress](double share) { return !progress || progress->advance(share); };
+        sweep(*plotWindow, hooks);
+    }
+    if (tooWide || tooShort) {
         errorShown = true;
-        showTooWideError();
-    };
-    hooks.firstUnresolved = [this] {
-        reporter->error(this, "Error",
-                        QString(SevereError) + "\n" +
-                            "Bei dieser Potentialbreite ist die Welle für eine genaue Rechnung zu kurz.\n" +
-                            "Die betroffenen Energien bleiben ohne Punkt.\n");
-    };
-    hooks.progress = [&progress](double share) { return !progress || progress->advance(share); };
-    sweep(*plotWindow, hooks);
+        showTooWideError(tooWide, tooShort);
+    }
 }
 
 ScatterSweep::Result Window::sweep(ScatterSink &sink, const ScatterSweep::Hooks &hooks)
@@ -262,9 +320,16 @@ ScatterSweep::Result Window::sweep(ScatterSink &sink, const ScatterSweep::Hooks 
                              hooks);
 }
 
-void Window::showTooWideError()
+void Window::showTooWideError(bool tooWide, bool tooShort)
 {
-    reporter->error(this, "Error", QString(SevereError) + "\n" + "Das Potential ist zu breit um durchtunnelt zu werden.\n");
+    // One box for the whole sweep, with each thing it has to say.
+    QString text = QString(SevereError) + "\n";
+    if (tooWide)
+        text += "Das Potential ist zu breit um durchtunnelt zu werden.\n";
+    if (tooShort)
+        text += QString("Bei dieser Potentialbreite ist die Welle für eine genaue Rechnung zu kurz.\n") +
+                "Die betroffenen Energien bleiben ohne Punkt.\n";
+    reporter->error(this, "Error", text);
 }
 
 void Window::info()

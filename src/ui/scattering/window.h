@@ -16,6 +16,7 @@
 class Plot;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPainter;
 class QPushButton;
 class QSlider;
@@ -68,13 +69,21 @@ protected:
     void paintEvent(QPaintEvent *e) override;
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    // Return in the width's entry: the typed width factor, kept to the slider's range and steps.
+    void widthTyped();
 
 private:
     void prepareCalculation(const ScatterSetup &setup);
+    // "f*Vmax", or "f*Tiefe" for a potential without a positive sample.
+    QString energyText(double factor) const;
     void refreshGeometry();
     void drawAxes(QPainter &p);
     void drawPotential(QPainter &p);
-    void showTooWideError();
+    // The sweep's box: the potential too wide to tunnel through and/or the wave too short.
+    void showTooWideError(bool tooWide = true, bool tooShort = false);
 
     QHBoxLayout *controlRow;
     QHBoxLayout *sliderRow;
@@ -86,7 +95,7 @@ private:
     QSlider *scaleSlider;
     QSlider *energySlider;
     QLabel *widthLabel;
-    QLabel *widthValue;
+    QLineEdit *widthValue; // the width factor, which can be typed
     QLabel *scaleLabel;
     QLabel *scaleValue;
     QLabel *energyLabel;
