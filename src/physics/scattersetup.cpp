@@ -94,6 +94,17 @@ double ScatterSetup::potentialScale(double eMax, int value, double vRef)
     return eMax * value * 0.001 / vRef;
 }
 
+int ScatterSetup::scaleValueFor(double factor, double eMax, double vRef, bool *exact)
+{
+    const double value = factor * vRef * 1000.0 / eMax;
+    const bool inside = value >= -0.5 && value < 1000.5; // false for NaN too
+    if (exact)
+        *exact = inside;
+    if (!inside)
+        return value < 0.0 ? 0 : 1000;
+    return int(std::lround(value));
+}
+
 ScatterSetup::EnergyRange ScatterSetup::energyRange(int value, double vMax, double vMin, double vRef)
 {
     const double f = 10 - value;

@@ -33,6 +33,9 @@ struct ScatterSetup
     static double widthFactor(int value);
     // "Potentialskala": the factor on the drawn and computed samples.
     static double potentialScale(double eMax, int value, double vRef);
+    // The slider value (0..1000) whose factor at the energy maximum eMax lies nearest `factor`;
+    // `exact` tells whether the factor lies inside the slider's range there.
+    static int scaleValueFor(double factor, double eMax, double vRef, bool *exact = nullptr);
 
     // "Energiemaximum": the energy range and the label's multiple of Vmax, or of the depth vRef
     // where no sample is positive.

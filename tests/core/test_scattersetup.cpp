@@ -98,6 +98,16 @@ TEST(ScatterSetup, SlidersWidthFactorPotentialScaleAndEnergyRange)
     EXPECT_DOUBLE_EQ(ScatterSetup::potentialScale(1000.0, 500, 500.0), 1.0);
     EXPECT_DOUBLE_EQ(ScatterSetup::potentialScale(5000.0, 50, 500.0), 0.5);
     EXPECT_EQ(ScatterSetup::potentialScale(1000.0, 0, 500.0), 0.0);
+    // The slider value that keeps a factor at another range: the nearest one, inside 0..1000.
+    bool exact = false;
+    EXPECT_EQ(ScatterSetup::scaleValueFor(1.0, 5000.0, 500.0, &exact), 100);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(ScatterSetup::scaleValueFor(1.01, 4500.0, 500.0), 112); // 112.2
+    EXPECT_EQ(ScatterSetup::scaleValueFor(1.0, 1000.0, 500.0), 500);
+    EXPECT_EQ(ScatterSetup::scaleValueFor(9.0, 1000.0, 500.0, &exact), 1000);
+    EXPECT_FALSE(exact) << "4500 of 1000";
+    EXPECT_EQ(ScatterSetup::scaleValueFor(-1.0, 1000.0, 500.0, &exact), 0);
+    EXPECT_FALSE(exact);
     // (10 - value) Vmax, from 2 Vmax at the top (value 8) to 10 Vmax (value 0).
     for (int v : {8, 5, 0}) {
         const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(v, 500.0, -20.0, 500.0);

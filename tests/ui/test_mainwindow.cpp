@@ -215,7 +215,8 @@ private slots:
             {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win, 100},
             {in(win, "Energiemaximum"), nullptr, 0, 8, 8,
              [win, plot](int v) { return win->eMax() == (10 - v) * 5.0 && plot->maximumEnergy() == (10 - v) * 5; }, win},
-            {in(win, "Potentialskala"), nullptr, 0, 1000, 500, // set from the potential; a share of the energy range
+            // Set from the potential to factor 1 (500 at 2 Vmax); the energy slider left at 8 Vmax moved it to 125.
+            {in(win, "Potentialskala"), nullptr, 0, 1000, 125,
              [win](int v) { return std::fabs(win->potentialScale() - win->eMax() * v / 5000.0) < 1e-12; }, win},
             {plot->slider(), nullptr, 0, 1000, 200,
              [plot](int v) { return std::fabs(plot->markerPosition() - v * plot->maximumEnergy() * 0.001) < 1e-9; }, plot},

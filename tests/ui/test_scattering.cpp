@@ -84,13 +84,14 @@ private slots:
         expectPixels(img, {{QRgb(in), QRgb(top), Green}, {QRgb(out), QRgb(H - 85), Green}, {QRgb(in), QRgb(H - 85), Black}});
         // The maximum energies 1000 .. 5000 are whole multiples of their steps eMax / 2000: the last
         // of the 2000 energies lands exactly on the maximum, and the marker at the end reads it out.
-        // The scale stays half the energy range, so the barrier grows with it: at 5000 it is too
-        // high to tunnel through (said once, after the sweep), and every energy still has its point.
+        // The potential keeps its height (factor 1): the range only reaches higher above it, and
+        // the scale slider moves to where it gives the same factor.
         for (int v : {8, 5, 0}) {
             slider(w, "Energiemaximum")->setValue(v);
             QCOMPARE(w.eMax(), (10 - v) * 500.0);
-            QCOMPARE(w.potentialScale(), (10 - v) * 0.5);
-            QCOMPARE(w.scaledSamples()[500], (10 - v) * 250.0);
+            QCOMPARE(w.potentialScale(), 1.0);
+            QCOMPARE(w.scaledSamples()[500], 500.0);
+            QCOMPARE(slider(w, "Potentialskala")->value(), 1000 / (10 - v));
             find<QPushButton>(w, "Calc")->click();
             QCOMPARE(plot->storedPoints(), 2001);
             QCOMPARE(said.shares.size(), 125); // a report every 16 energies, up to the end
@@ -99,15 +100,27 @@ private slots:
             QVERIFY2(screenCurrent(plot), "the plot on the screen");
             QCOMPARE(plot->energyText(), QString::number(w.eMax()));
             QVERIFY2(plot->rText().startsWith("R="), qPrintable(plot->rText()));
-            QCOMPARE(said.said, v ? QStringList() : QStringList(TooWide));
+            QCOMPARE(said.said, QStringList());
         }
-        // The scale's factor follows the energy maximum; one step of either slider is one step's worth.
-        QVERIFY(find<QLabel>(w, "5"));
-        slider(w, "Potentialskala")->setValue(501);
-        QVERIFY(find<QLabel>(w, "5.01"));
+        // One step of the scale slider is one step's worth at the current range (10 Vmax: 0.01);
+        // the energy slider leaves the factor as it is, and the next scale step is worth 0.009.
+        QVERIFY(find<QLabel>(w, "1"));
+        slider(w, "Potentialskala")->setValue(101);
+        QVERIFY(find<QLabel>(w, "1.01"));
         slider(w, "Energiemaximum")->setValue(1);
         QVERIFY(find<QLabel>(w, "9*Vmax"));
-        QVERIFY(find<QLabel>(w, "4.509"));
+        QVERIFY(find<QLabel>(w, "1.01"));
+        QCOMPARE(slider(w, "Potentialskala")->value(), 112); // 1.01 * 1000 / 9, rounded
+        slider(w, "Potentialskala")->setValue(113);
+        QVERIFY(find<QLabel>(w, "1.017"));
+        // A factor the slider cannot reach at a smaller range is the slider's largest: at 2 Vmax a
+        // factor of 9 would need 4500 of 1000.
+        slider(w, "Potentialskala")->setValue(1000);
+        QVERIFY(find<QLabel>(w, "9"));
+        slider(w, "Energiemaximum")->setValue(8);
+        QCOMPARE(slider(w, "Potentialskala")->value(), 1000);
+        QVERIFY(find<QLabel>(w, "2"));
+        QCOMPARE(w.potentialScale(), 2.0);
         slider(w, "Energiemaximum")->setValue(0);
         slider(w, "Potentialbreite")->setValue(1);
         slider(w, "Potentialskala")->setValue(50); // 50 / 1000 of the energy range, 10 Vmax

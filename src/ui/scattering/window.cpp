@@ -162,7 +162,8 @@ Window::Window(QWidget *parent)
     describeControl(energySlider, QStringLiteral("Energiemaximum"),
                     QStringLiteral("Bis zu welcher Energie gerechnet wird: (10 − Wert) × Vmax, also 2 bis 10 × Vmax. "
                                    "Vmax ist das größte Potential, ×1000 gegenüber der Zeichenfläche."),
-                    QStringLiteral("Skaliert zugleich die Energieachse der Streuamplituden."));
+                    QStringLiteral("Skaliert zugleich die Energieachse der Streuamplituden. Das Potential behält dabei "
+                                   "seine Höhe; die Potentialskala rückt so, dass ihr Faktor bleibt."));
     addWhatsThisKey(this);
 
     curve.reserve(sampleCount);
@@ -245,8 +246,19 @@ void Window::changeMaxEnergy(int v)
     energyValue->setText(energyText(range.factor));
     if (plotWindow)
         plotWindow->setMaxEnergy(energyMax);
-    // The scale is the slider's share of the energy range: it follows the range.
-    changePSkala(scaleSlider->value());
+    // The energy range is what is computed and shown, not the potential: the factor stays, and the
+    // scale slider moves to where it gives that factor at the new range, so that its next step
+    // changes the factor by one step's worth. Only a factor the slider cannot reach there changes.
+    bool exact = false;
+    const int at = ScatterSetup::scaleValueFor(potScale, energyMax, vRef, &exact);
+    if (exact) {
+        const QSignalBlocker quiet(scaleSlider);
+        scaleSlider->setValue(at);
+        update();
+    } else {
+        scaleSlider->setValue(at);
+        changePSkala(at);
+    }
 }
 
 QString Window::energyText(double factor) const
