@@ -181,7 +181,7 @@ int scattering(const std::array<double, GridPoints> &pot, double width, int fact
     ScatterSweep::Hooks hooks;
     hooks.firstOverflow = [] {
         complain(QStringLiteral("Das Potential ist zu breit um durchtunnelt zu werden: "
-                                "ab der ersten solchen Energie fehlen die Punkte."));
+                                "wo T unter den Zahlenbereich fällt, steht T = 0."));
     };
     hooks.firstUnresolved = [] {
         complain(QStringLiteral("Bei dieser Potentialbreite ist die Welle für eine genaue Rechnung zu kurz: "
