@@ -95,9 +95,9 @@ private slots:
 
         SchDrawingSurface *s = w.drawingSurface();
         QTest::mouseClick(find<QPushButton>(w, "X"), Qt::LeftButton); // "V" off, then "X" on
-        QCOMPARE(s->currentPen(), 2);
+        QCOMPARE(s->settings().pen, 2);
         QTest::mouseClick(find<QPushButton>(w, "-"), Qt::LeftButton);
-        QCOMPARE(s->currentPen(), 1);
+        QCOMPARE(s->settings().pen, 1);
         // "Fourier" enables "Smooth: " and selects; a mode change in either direction ends it; both modes show.
         QPushButton *fou = find<QPushButton>(w, "Fourier");
         QVERIFY(!w.smoothSlider()->slider()->isEnabled());
@@ -107,14 +107,14 @@ private slots:
         for (const char *mode : {"Pack", "Pot"}) {
             fou->click();
             QVERIFY2(w.smoothSlider()->entry()->isEnabled(), mode);
-            QVERIFY2(s->selectionMode(), mode);
+            QVERIFY2(s->settings().selectionMode, mode);
             QTest::mouseClick(find<QPushButton>(w, mode), Qt::LeftButton);
             QVERIFY2(!fou->isChecked(), mode);
             QVERIFY2(!w.smoothSlider()->slider()->isEnabled(), mode);
-            QVERIFY2(!s->selectionMode(), mode);
+            QVERIFY2(!s->settings().selectionMode, mode);
             QVERIFY2(screenCurrent(s), mode);
         }
-        QCOMPARE(s->drawingMode(), 1);
+        QCOMPARE(s->settings().drawingMode, 1);
         QCOMPARE(s->grab().toImage().pixel(10, s->height() / 2), qRgb(255, 255, 255));
         s->getPot()[10] = 0.02; // "Clear" acts on the press
         QTest::mousePress(find<QPushButton>(w, "Clear"), Qt::LeftButton);
@@ -128,8 +128,8 @@ private slots:
         w.show();
         SchDrawingSurface *s = w.drawingSurface();
         const PacketParams &p = s->simulation().params();
-        QCOMPARE(s->currentPenRange(), w.penRangeSlider()->value());
-        QCOMPARE(s->smoothingLevel(), 10.0 * w.smoothSlider()->value());
+        QCOMPARE(s->settings().penRange, w.penRangeSlider()->value());
+        QCOMPARE(s->settings().smoothingLevel, 10.0 * w.smoothSlider()->value());
         QCOMPARE(p.dx, w.dxSlider()->value());
         QCOMPARE(p.p, w.pSlider()->value());
         QCOMPARE(p.dp, w.dpSlider()->value());
@@ -205,8 +205,8 @@ private slots:
             return same && std::equal(psi.begin(), psi.end(), s->simulation().wave());
         };
         const QList<Row> rows = {
-            control(w.penRangeSlider(), 10, 1100, 30, [s](int v) { return s->currentPenRange() == v; }),
-            control(w.smoothSlider(), 10, 100, 30, [s](int v) { return s->smoothingLevel() == 10.0 * v; }),
+            control(w.penRangeSlider(), 10, 1100, 30, [s](int v) { return s->settings().penRange == v; }),
+            control(w.smoothSlider(), 10, 100, 30, [s](int v) { return s->settings().smoothingLevel == 10.0 * v; }),
             control(w.dxSlider(), 40, 500, 40, [&](int v) { return rebuilt(s->simulation().params().dx == v); }),
             control(w.pSlider(), -100, 100, 0, [&](int v) { return rebuilt(s->simulation().params().p == v); }),
             control(w.dpSlider(), 1, 100, 10, [&](int v) { return rebuilt(s->simulation().params().dp == v); }),

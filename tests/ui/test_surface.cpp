@@ -228,7 +228,7 @@ private slots:
         s.fourierOnOff(true);
         s.packOnOff(false);
         QVERIFY(!fourier.isChecked());
-        QVERIFY(!s.selectionMode());
+        QVERIFY(!s.settings().selectionMode);
         s.packOnOff(true);
         QCOMPARE(ended.count(), 2);
         QSignalSpy refused(&s, &SchDrawingSurface::scatteringRefused);

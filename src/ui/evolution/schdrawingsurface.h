@@ -42,12 +42,16 @@ public:
 
     PotentialModel *potential() const { return model; }
     const PacketSimulation &simulation() const { return sim; }
-    const QImage &viewImage() const { return composer.image(); }
-    int drawingMode() const { return mode & 0x0f; }
-    bool selectionMode() const { return mode & SelectionBit; }
-    int currentPen() const { return pen; }
-    int currentPenRange() const { return penRange; }
-    double smoothingLevel() const { return flevel; }
+    // The tools as the controls have set them.
+    struct Settings
+    {
+        int drawingMode;     // PotentialMode or PacketMode
+        bool selectionMode;  // the smoothing tool ("Fourier") is on
+        int pen;             // PotentialPen::Kind
+        int penRange;
+        double smoothingLevel;
+    };
+    Settings settings() const { return {drawingMode(), bool(mode & SelectionBit), pen, penRange, flevel}; }
     bool isRunning() const { return running; }
     int midRow() const { return composer.midRow(); }
     // The tempo and the clock of the running evolution.
@@ -115,6 +119,7 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
+    int drawingMode() const { return mode & 0x0f; }
     int gridIndexAt(int x) const;
     double valueAt(int y) const;
     void refresh();
