@@ -124,8 +124,12 @@ QImage runPacket(MainWindow &m, int at, int height, int ticks)
 QImage evolution()
 {
     MainWindow m(barrier());
-    m.w.dxSlider()->slider()->setValue(200);
-    return runPacket(m, 250, 140, 380);
+    // Wide enough to keep together until it reaches the barrier, narrow enough to stay clear of the
+    // wall (a packet cut off there has a wide energy spread), with a sharp energy: its line lies
+    // just below the barrier's top.
+    m.w.dxSlider()->slider()->setValue(130);
+    m.w.dpSlider()->slider()->setValue(1);
+    return runPacket(m, 280, 140, 330);
 }
 
 QImage eigenfunctions()
