@@ -137,12 +137,16 @@ private slots:
         h->resize(500, 600);
         QCoreApplication::processEvents(); // the resize reaches the browser's viewport
         const qreal room = h->browser()->viewport()->width() - 2 * doc->documentMargin();
-        for (const QSizeF &size : widths()) // 360 x 360 fits; 800 x 600, 900 x 640 and 1408 x 500 shrink
+        for (const QSizeF &size : widths()) // 360 x 360 fits; 800 x 600, 900 x 640 and 1412 x 500 shrink
             QVERIFY2(size.width() <= room && (size.width() == 360 || size.width() > room - 10), qPrintable(QString("%1 x %2 in %3").arg(size.width()).arg(size.height()).arg(room)));
         QCOMPARE(widths().last().width() / widths().last().height(), 800.0 / 600.0);
         h->resize(1700, 600);
         QCoreApplication::processEvents();
-        QCOMPARE(widths(), QList<QSizeF>({{900, 640}, {360, 360}, {800, 600}, {800, 600}, {1408, 500}, {900, 640}, {800, 600}}));
+        // Each at its file's own size (the pictures are redrawn from the build, so their sizes follow it).
+        QList<QSizeF> own;
+        for (const QString &p : pictures)
+            own << QSizeF(QImage(QString(PROGRAM_DIR) + "/handbuch/" + p).size());
+        QCOMPARE(widths(), own);
         QVERIFY2(links.size() >= 12, qPrintable(links.join(' ')));
         for (const QString &l : links)
             QVERIFY2(sections.contains(l), qPrintable(l));
