@@ -14,90 +14,13 @@ Propagator::Propagator(const double *pot, std::complex<double> *psi, int count)
 // from the potential as it is now. The arithmetic is spelt out in real and imaginary parts.
 void Propagator::step(double dt)
 {
-    const int n = count_;
-    if (n == 0 || !pot_ || !psi_)
-        return;
-
-    const double h = 0.5 * dt;   // imaginary part of (0.5 i) dt
-    const double q = 0.25 * dt;  // imaginary part of (0.25 i) dt
-    const double qq = q * q;
-    std::complex<double> *psi = psi_;
-    std::complex<double> *solved = solved_.data();
-    std::complex<double> *coupling = coupling_.data();
-
-    // Forward sweep: right-hand side and Gaussian elimination of the lower diagonal together,
-    // since row n only needs the old psi around n and the eliminated row n - 1.
-    // The eliminated main diagonal obeys d_n = (1, g_n) + q^2 / d_{n-1}; this recurrence is the
-    // serial chain of the whole step, so everything else is kept off it.
-    double prevRe = 0.0, prevIm = 0.0;          // old psi_{n-1}
-    double curRe = psi[0].real(), curIm = psi[0].imag();
-    double wPrevRe = 0.0, wPrevIm = 0.0;        // eliminated right-hand side of row n-1
-    double rPrevRe = 0.0, rPrevIm = 0.0;        // 1 / d_{n-1}
-    double sPrev = 0.0;                         // 1 / |d_{n-1}|^2
-    double qqdPrevRe = 0.0, qqdPrevIm = 0.0;    // q^2 d_{n-1}
-    for (int i = 0; i < n; ++i) {
-        double nextRe = 0.0, nextIm = 0.0;
-        if (i + 1 < n) {
-            nextRe = psi[i + 1].real();
-            nextIm = psi[i + 1].imag();
-        }
-        const double g = h * (pot_[i] + 1.0);
-
-        // Right-hand side: lower psi_{n-1} + main psi_n + upper psi_{n+1}, with
-        // lower = upper = (0, q) and main = (1, -g); missing neighbours at the walls are zero.
-        double wRe = -q * prevIm;
-        double wIm = q * prevRe;
-        wRe += curRe + g * curIm;
-        wIm += curIm - g * curRe;
-        wRe += -q * nextIm;
-        wIm += q * nextRe;
-
-        // Left main diagonal (1, g) minus m upper, m = lower / d_{n-1}, lower = upper = (0, -q).
-        double dRe = 1.0, dIm = g;
-        if (i > 0) {
-            dRe += qqdPrevRe * sPrev;
-            dIm -= qqdPrevIm * sPrev;
-            const double mRe = q * rPrevIm;
-            const double mIm = -q * rPrevRe;
-            wRe -= mRe * wPrevRe - mIm * wPrevIm;
-            wIm -= mRe * wPrevIm + mIm * wPrevRe;
-        }
-        // d has real part >= 1 in every row, so |d|^2 neither underflows nor vanishes.
-        const double s = 1.0 / (dRe * dRe + dIm * dIm);
-        const double rRe = dRe * s, rIm = -dIm * s;
-
-        // For the back substitution psi_n = w_n / d_n - (upper / d_n) psi_{n+1}.
-        solved[i] = {wRe * rRe - wIm * rIm, wRe * rIm + wIm * rRe};
-        coupling[i] = {q * rIm, -q * rRe};
-
-        wPrevRe = wRe;
-        wPrevIm = wIm;
-        rPrevRe = rRe;
-        rPrevIm = rIm;
-        sPrev = s;
-        qqdPrevRe = qq * dRe;
-        qqdPrevIm = qq * dIm;
-        prevRe = curRe;
-        prevIm = curIm;
-        curRe = nextRe;
-        curIm = nextIm;
-    }
-
-    // Back substitution from the wall at the far end.
-    double upRe = 0.0, upIm = 0.0;              // new psi_{n+1}
-    for (int i = n - 1; i >= 0; --i) {
-        const double uRe = coupling[i].real(), uIm = coupling[i].imag();
-        const double re = solved[i].real() - (uRe * upRe - uIm * upIm);
-        const double im = solved[i].imag() - (uRe * upIm + uIm * upRe);
-        upRe = re;
-        upIm = im;
-        psi[i] = {re, im};
-    }
+    step(dt, 1);
 }
 
-// The same arithmetic as step(), in the same order, split in two: the left-hand matrix's
-// elimination (which depends on the potential and dt only) once, then per step the right-hand
-// side, its elimination and the back substitution.
+// Split in two: the left-hand matrix's elimination (which depends on the potential and dt only)
+// once, then per step the right-hand side, its elimination and the back substitution. One step
+// is the same code with times = 1, so single and repeated steps give the same bits by
+// construction.
 void Propagator::step(double dt, int times)
 {
     const int n = count_;
