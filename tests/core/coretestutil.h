@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Independent references for the core tests: an exact discrete Fourier transform, seeded random
-// data, the packet as initPacket builds it, and the moments of |psi|^2.
+// data, the packet as initPacket builds it, the moments of |psi|^2 and the Crank-Nicolson equation;
+// and a packet simulation placed as a click places it.
 #ifndef QUANTAURA_CORETESTUTIL_H
 #define QUANTAURA_CORETESTUTIL_H
 
 #include "physics/grid.h"
+#include "physics/packetsimulation.h"
 #include "physics/wavepacket.h"
 
 #include <algorithm>
@@ -83,6 +85,14 @@ inline double crankNicolsonResidual(const std::vector<double> &pot, const cd *be
     }
     return r;
 }
+// The packet of `params` built in a view 400 high (a height of 100 peaks at 0.5).
+inline void place(PacketSimulation &sim, const PacketParams &params)
+{
+    sim.setViewHeight(400);
+    sim.setParams(params);
+    sim.rebuild();
+}
+inline Vec wave(const PacketSimulation &sim) { return Vec(sim.wave(), sim.wave() + N); }
 } // namespace coretest
 
 #endif

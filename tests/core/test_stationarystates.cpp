@@ -1,4 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The evolution's own bound states ("Teilchen wie in der Zeitentwicklung", "In die Zeitentwicklung",
+// the export's --mass-of-evolution and --states):
+//   state k, energy k   -> eigenvectors of the propagator's matrix to rounding, orthonormal (close pairs
+//                          too), the leftmost lobe upwards; energies to 1e-15 of a Sturm count;
+//                          k outside 0..count-1: no state, energy 0
+//   superposition       -> the normalised sum of weight e^(i phase) state; parts naming no state or
+//                          not finite count for nothing; nothing left: empty
+//   in the evolution    -> a state only turns its phase; a pair swings with the step's phase difference
 #include "physics/stationarystates.h"
 
 #include "physics/packetmeasurement.h"
@@ -79,7 +87,11 @@ TEST(StationaryStates, TheEmptyBoxGivesTheClosedFormEvenRaised)
             EXPECT_LT(err, 1e-9) << k;
         }
     }
-    EXPECT_TRUE(StationaryStates(Pot(N, 0.0).data(), EigenSolver::Trace()).state(4).empty());
+    const StationaryStates box(Pot(N, 0.0).data(), EigenSolver::Trace());
+    for (int k : {-1, 4}) {
+        EXPECT_TRUE(box.state(k).empty()) << k;
+        EXPECT_EQ(box.energy(k), 0.0) << k;
+    }
     EXPECT_EQ(StationaryStates(nullptr, EigenSolver::Trace()).count(), 0);
 }
 
@@ -124,6 +136,7 @@ TEST(StationaryStates, SuperpositionsAreNormalisedSumsOfTheGivenWeightsAndPhases
     // Equal weights of the lowest pair: the left well (both lobes upwards there).
     const std::vector<std::complex<double>> left = s.superposition({{0}, {1}});
     EXPECT_GT(PacketMeasurement::of(left.data(), Pot(N, 0.0).data(), N, 512).left, 0.99);
+    EXPECT_EQ(s.superposition({{0, std::nan("")}, {1, 2.0, HUGE_VAL}, {1}, {2}}), s.superposition({{1}, {2}})) << "not finite: nothing";
     EXPECT_TRUE(s.superposition({}).empty());
     EXPECT_TRUE(s.superposition({{-1}, {0, 0.0}}).empty()) << "nothing left";
 }
