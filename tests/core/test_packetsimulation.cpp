@@ -25,25 +25,21 @@ TEST(PacketSimulation, RebuildPlacesThePacketTheParametersDescribeAndRestartRetu
     std::vector<double> pot(N, 0.0);
     PacketSimulation sim(pot.data());
     sim.setViewHeight(400);
-    sim.setParams({300, 100, 80, 0, 10, 7});
+    sim.setParams({300, 100, 80, 50, 10, 7});
     EXPECT_EQ(wave(sim), Vec(N)) << "parameters alone change nothing";
     EXPECT_FALSE(sim.hasPacket());
-    sim.rebuild();
-    // Peak 2 h / H at the centre, |psi|^2 with standard deviation dx / 2; z is the caller's to run.
-    EXPECT_NEAR(std::abs(sim.wave()[300]), 0.5, 1e-15);
-    EXPECT_NEAR(moments(sim.wave()).centre, 300.0, 1e-9);
-    EXPECT_NEAR(moments(sim.wave()).spread, 40.0, 1e-9);
+    sim.rebuild(); // z is the caller's to run
+    EXPECT_EQ(wave(sim), packet(300, 100, 80, 50, 10)) << "the packet of the parameters";
     EXPECT_EQ(sim.stepCount(), 0);
     EXPECT_TRUE(sim.hasPacket());
-    const Vec built = wave(sim);
     sim.advance(3);
     sim.setViewHeight(200); // the same height would now be a larger share of the view
     sim.restart();
-    EXPECT_EQ(wave(sim), built) << "restart: the packet as built, bit for bit";
+    EXPECT_EQ(wave(sim), packet(300, 100, 80, 50, 10)) << "restart: the packet as built, bit for bit";
     EXPECT_EQ(sim.stepCount(), 0);
     EXPECT_EQ(sim.time(), 0.0);
     sim.rebuild();
-    EXPECT_NEAR(std::abs(sim.wave()[300]), 1.0, 1e-15);
+    EXPECT_EQ(wave(sim), packet(300, 100, 80, 50, 10, 200));
 }
 
 TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFromThePacketsEnergy)
@@ -97,12 +93,14 @@ TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFrom
         z *= std::polar(1.0, -m.meanE * 50.0);
     sim.step();
     EXPECT_EQ(wave(sim), ref);
-    // A packet of Delta E > 0.0085 would need more than 64: it gets 64, and they keep its norm.
-    place(sim, {450, 100, 4, 0, 10, 0});
-    EXPECT_EQ(sim.subSteps(), PacketSimulation::MaxSubSteps);
-    EXPECT_EQ(PacketSimulation::MaxSubSteps, 64);
+    // Across a wall of a file's 1e6 (Delta E > 0.0085) more than 64 would be needed: it gets 64, which keep
+    // the norm and every value finite.
+    std::fill(pot.begin() + 440, pot.begin() + 460, 1e6);
+    place(sim, {450, 100, 60, 50, 10, 0});
+    EXPECT_EQ(sim.subSteps(), 64);
     sim.advance(20);
     EXPECT_NEAR(sim.measure(0).norm, 1.0, 1e-12);
+    EXPECT_LT(std::fabs(sim.measure(0).meanE), 1e6);
 }
 
 TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithThePacketsRule)

@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// File -> Open and File -> Save, and the process's standard streams:
-//   Open: a valid file            -> its samples (missing ones 0, lines after the 1026th ignored), the
-//                                    potential counts as unmodified; what was mended stays in the status
-//                                    bar for 15 s: lines that are no number, samples beyond +-1e6,
-//                                    nonzero ones below 1e-100 (singular and plural)
-//   Open: every spelling          -> [+-] digits [. digits] [e|E [+-] digits], inf, surrounding blanks, CRLF;
-//                                    a line up to 4096 bytes (its end not counted); count " +01024\t" too
-//   Open: cancelled / missing /   -> nothing / "File does not exist !" / "Could not open file !" (also a
-//         unreadable / bad count     count of 1023, 1024.0, 0x400, an empty file) / the too-large text;
-//         / too large               the potential and its modified state as they were
-//   Save                          -> "%.6g" of each sample brought into range (NaN 0); asks before replacing a
-//                                    file, folder or link (also a dangling one); Escape cancels; "Could not
-//                                    open file !" / "Could not write file !"; the old file survives every
-//                                    failure, no temporary is left; a shared folder's file is written in place
-//   streams                       -> started with 0, 1, 2 closed: they are /dev/null; a trace reader that
-//                                    is gone or never reads never stops the program; one that falls behind
-//                                    loses whole lines and gets the later ones when it catches up
+// File -> Open, File -> Save and the process's standard streams:
+//   Open a file          -> its samples (missing ones 0, lines after the 1026th ignored), unmodified; what was
+//                           mended stays in the status bar for 15 s: lines that are no number, samples beyond
+//                           +-1e6, nonzero ones below 1e-100 (one or more of each)
+//   every spelling       -> [+-] digits [. digits] [e|E [+-] digits], inf, blanks around, CRLF; lines up to
+//                           4096 bytes (without their end); the count " +01024\t" too
+//   cancelled / missing / unreadable / bad count / too large -> nothing / "File does not exist !" / "Could not
+//                           open file !" (also 1023, 1024.0, 0x400, empty) / the size's text; the potential
+//                           and its modified state as they were
+//   Save                 -> "%.6g" of each sample in range (NaN 0); asks before replacing a file, folder or link
+//                           (also a dangling one, whose target is written); Escape cancels; "Could not open
+//                           file !" / "Could not write file !", the old file intact, no temporary left, still
+//                           modified; a shared folder's writable file is written in place
+//   standard streams     -> closed at start: /dev/null; a trace reader that is gone or never reads never stops
+//                           the program; one that falls behind loses whole lines, then gets the later ones
 #include "ui/app/potentialfile.h"
 #include "ui/app/schmainwindow.h"
 #include "ui/app/startup.h"
@@ -29,7 +27,6 @@
 #include <clocale>
 #include <cstdio>
 #include <fcntl.h>
-#include <numeric>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -312,44 +309,6 @@ private slots:
         out << "EW=gone det=1" << std::endl;
         QVERIFY(trace.failed());
         ::close(p[1]);
-    }
-
-    void extremeSamplesStayFinite()
-    {
-        // Samples of +-1e300 (read as +-1e6) through a line stroke from such a sample, smoothing and
-        // 100 steps: all stays finite, and the file saved and read again holds what the surface holds.
-        QByteArray text = "h\n1024\n";
-        for (int k = 0; k < N; ++k)
-            text += k % 256 < 128 ? "1e300\n" : "-1e300\n";
-        const QString path = dir.filePath("extreme.pot");
-        Pot pot(N), back(N);
-        QVERIFY(putFile(path, text));
-        QCOMPARE(PotentialFile::read(path, pot.data()), PotentialFile::ReadStatus::Ok);
-        SchDrawingSurface s(nullptr);
-        s.resize(N, 400); // a column per sample
-        s.show();
-        s.penPOnOff(true);
-        drag(&s, {{100, 10}, {160, 10}}); // the line pen's previous point: 160
-        s.setPot(pot.data());
-        drag(&s, {{1000, 10}}); // a line from 1e6 at 160
-        s.fourierOnOff(true);
-        drag(&s, {{20, 10}, {140, 300}}); // smooths the step from 1e6 to -1e6 at 128
-        const auto norm = [&s] {
-            const auto *psi = s.simulation().wave();
-            return std::accumulate(psi, psi + N, 0.0, [](double n, auto z) { return n + std::norm(z); });
-        };
-        s.setZ(0);
-        const double built = norm();
-        s.setZ(100); // built anew and moved by 100 steps, which keep the norm
-        QVERIFY(built > 0);
-        QVERIFY2(std::fabs(norm() - built) < 1e-9 * built, qPrintable(QString("norm %1 after 100 steps from %2").arg(norm()).arg(built)));
-        QVERIFY(s.getPot()[600] != pot[600]); // smoothed
-        QVERIFY(PotentialFile::write(path, s.getPot()));
-        QCOMPARE(PotentialFile::read(path, back.data()), PotentialFile::ReadStatus::Ok);
-        for (int k = 0; k < N; ++k) { // up to the 6 digits written
-            QVERIFY2(std::fabs(s.getPot()[k]) <= 1e6, qPrintable(QString("sample %1 beyond 1e6").arg(k)));
-            QVERIFY2(std::fabs(back[k] - s.getPot()[k]) <= 5e-6 * std::fabs(s.getPot()[k]), qPrintable(QString("sample %1 read back").arg(k)));
-        }
     }
 
     void openLoadsOrWarns_data()
