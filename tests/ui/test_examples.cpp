@@ -53,6 +53,10 @@ QString exportRun(const QStringList &args, int *code = nullptr, QString *err = n
     QProcess p;
     if (child)
         p.setChildProcessModifier(child);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // no display: it draws offscreen by itself,
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) // and keeps the
+        env.remove(name); // toolkit's remarks on that to itself
+    p.setProcessEnvironment(env);
     p.start(EXPORT_PROGRAM, args);
     const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
     if (code)
@@ -286,6 +290,20 @@ private slots:
                     QVERIFY2(shows(row[k + 2], view.eigenFunctionAt(k)[j], 10), qPrintable(QString("psi_%1 at %2").arg(k).arg(j)));
             }
         }
+        // The pictures as a user would set the window up: the levels ("Display Eigenwerte"), and for the
+        // eigenfunctions the lowest ten states.
+        QTemporaryDir dir;
+        view.findChild<QCheckBox *>("particle")->setChecked(false);
+        find<QPushButton>(view, "Display Eigenwerte")->click();
+        for (const char *command : {"eigen", "eigenfunctions"}) {
+            QCOMPARE(exportRun({command, file, "--png", dir.filePath("view.png")}).isEmpty(), false);
+            if (QLatin1String(command) == QLatin1String("eigenfunctions")) {
+                QComboBox *count = view.findChild<QComboBox *>();
+                count->setCurrentIndex(count->findText("10"));
+                emit count->activated(count->currentIndex());
+            }
+            QCOMPARE(QImage(dir.filePath("view.png")).convertToFormat(QImage::Format_RGB32), view.grab().toImage().convertToFormat(QImage::Format_RGB32));
+        }
         // Scattering with other settings, which the header records: the points of the window's sweep,
         // and the plot's picture.
         Window w;
@@ -296,7 +314,6 @@ private slots:
         Points sweep;
         w.sweep(sweep);
         find<QPushButton>(w, "Calc")->click();
-        QTemporaryDir dir;
         const QStringList points = lines({"scattering", Dir + "doppelbarriere.pot", "--width", "0.003", "--emax-factor", "3",
                                           "--png", dir.filePath("plot.png")});
         QCOMPARE(said.said, QStringList());
@@ -412,6 +429,7 @@ private slots:
             QVERIFY2(err.contains(QString::fromUtf8(c.says)), qPrintable(call + err));
         }
         QCOMPARE(exportRun({"--version"}), QString("quantaura-export " QUANTAURA_VERSION "\n"));
+        QVERIFY(exportRun({"--help"}).startsWith("Aufruf: ")); // the toolkit's texts in German too
         QCOMPARE(exportRun({"eigen", zero, "--digits", "5"}), QString("n digits=5,E [1e-4 hbar^2/(m dx^2)]\n0,0.18788\n1,0.75152\n"));
         // Standard output full or closed: 1 and a line; standard error closed: the code all the same.
         int code = -1;
