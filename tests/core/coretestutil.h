@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Independent references for the core tests: an exact discrete Fourier transform, seeded random
-// data, the packet as initPacket builds it, and the moments of |psi|^2.
+// data, the packet as initPacket builds it, the moments of |psi|^2, the Crank-Nicolson equation and a
+// Sturm count; and a packet simulation placed as a click places it.
 #ifndef QUANTAURA_CORETESTUTIL_H
 #define QUANTAURA_CORETESTUTIL_H
 
 #include "physics/grid.h"
+#include "physics/packetsimulation.h"
 #include "physics/wavepacket.h"
 
 #include <algorithm>
@@ -83,6 +85,27 @@ inline double crankNicolsonResidual(const std::vector<double> &pot, const cd *be
     }
     return r;
 }
+// The number of eigenvalues below E of tridiag(-off, V_i + diagonal, -off), by the signs of its LDL^T
+// pivots (a zero pivot counts as negative).
+inline int countBelow(const std::vector<double> &V, double diagonal, double off, double E)
+{
+    int count = 0;
+    double q = 1.0;
+    for (std::size_t i = 0; i < V.size(); ++i) {
+        q = V[i] + diagonal - E - (i > 0 ? off * off / q : 0.0);
+        count += (q = q == 0.0 ? -1e-300 : q) < 0.0;
+    }
+    return count;
+}
+
+// The packet of `params` built in a view 400 high (a height of 100 peaks at 0.5).
+inline void place(PacketSimulation &sim, const PacketParams &params)
+{
+    sim.setViewHeight(400);
+    sim.setParams(params);
+    sim.rebuild();
+}
+inline Vec wave(const PacketSimulation &sim) { return Vec(sim.wave(), sim.wave() + N); }
 } // namespace coretest
 
 #endif

@@ -1,4 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The scattering window's numbers for a surface potential: its grid (samples x 1000 centred on 1200, margins
+// continuing the ends), the integration edges (the outermost changes), Vmax, Vmin, the unit of the energy
+// label (the depth without a positive sample), the energy range and the sliders' arithmetic; refused when
+// there is nothing to scatter at.
 #include "physics/scattersetup.h"
 
 #include <gtest/gtest.h>

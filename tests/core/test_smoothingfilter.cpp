@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Smoothing a dragged stretch (level "Smooth:" f, c = f / 10000): the stretch takes the low pass
+// exp(-c^2 j (1023 - j)) of the whole potential, straight lines join it to the untouched samples 50 points
+// away (fewer at the grid's ends), the rest stays as it was; corners in either order, clamped to the grid.
 #include "physics/smoothingfilter.h"
 
 #include "coretestutil.h"

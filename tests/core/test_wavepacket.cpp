@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The packet a click places (centre i0, h0 pixels high in a view H, sliders dx, p, dp): peak 2 h0 / H,
+// |psi|^2 of deviation dx / 2, wave number (p div 10) / 512 (|p| < 10: none), the chirp of dp; no width, no
+// height or no view: no packet; extreme values stay finite.
 #include "physics/wavepacket.h"
 
 #include "coretestutil.h"

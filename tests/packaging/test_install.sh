@@ -1,29 +1,45 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# An install into an empty prefix holds exactly the program and its export tool, the examples, the
-# handbook with its pictures, the menu entry, the metadata, the icons and the licence; these fit
-# together and pass their validators (no errors, no warnings; desktop-file-validate's hints are
-# allowed, as the categories deliberately name both Education and Science). cpack's Debian package holds the same files under /usr and
-# depends on Qt's run-time libraries, never on a -dev package. On a machine without any package,
-# ./run.sh would install what building and running need, ./test.sh the test tooling as well.
+# What gets installed and packaged, and the scripts' check modes:
+#   cmake --install      -> exactly the program and its export tool (755), the examples, the handbook with the
+#                           pictures it shows, menu entry, metadata, icons of each size, licence (644); no RPATH
+#   menu entry, metadata -> every field fits the rest (program, icon, licence, homepage, version, pictures);
+#                           the validators pass (desktop-file-validate's hints allowed: Education and Science)
+#   the Debian package   -> the same files under /usr; its fields; Qt's run-time libraries, never a -dev package
+#   ./run.sh, ./test.sh  -> on a bare machine what building and running need (test.sh: the test tools too);
+#                           with everything installed: nothing
+#   make-examples.py     -> --check: 0 for the committed files, 1 naming a changed or missing one, 2 for a wrong call
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-printf '#!/bin/sh\nexit 1\n' >"$tmp/dpkg-query" # knows no package
-chmod +x "$tmp/dpkg-query"
-would() { PATH="$tmp:$PATH" QUANTAURA_SETUP_DRY_RUN=1 bash "$SOURCE_DIR/$1" | sed -n 's/^Would install: //p' | tr ' ' '\n'; }
-run=$(would run.sh)
-test=$(would test.sh)
-for p in g++ cmake qt6-base-dev librsvg2-bin qt6-qpa-plugins; do
+would() { # $1: the script; $2: what the fake dpkg-query does for each package
+  printf '#!/bin/sh\n%s\n' "$2" >"$tmp/dpkg-query"; chmod +x "$tmp/dpkg-query"
+  PATH="$tmp:$PATH" QUANTAURA_SETUP_DRY_RUN=1 bash "$SOURCE_DIR/$1" | sed -n 's/^Would install: //p' | tr ' ' '\n'
+}
+run=$(would run.sh 'exit 1') # a bare machine
+test=$(would test.sh 'exit 1')
+for p in g++ cmake qt6-base-dev librsvg2-bin qt6-qpa-plugins qt6-translations-l10n; do
   grep -qx "$p" <<<"$run" && grep -qx "$p" <<<"$test" || fail "./run.sh or ./test.sh would not install $p"
 done
-for p in libgtest-dev libbenchmark-dev desktop-file-utils appstream clang libclang-rt-dev; do
+for p in libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev; do
   ! grep -qx "$p" <<<"$run" && grep -qx "$p" <<<"$test" || fail "./run.sh would install the test tool $p, or ./test.sh would not"
 done
+[ "$(would test.sh 'echo install ok installed')" = nothing ] || fail "./test.sh would install something on a machine that has all"
+
+examples=$tmp/examples
+cp -r "$SOURCE_DIR/examples" "$examples"
+python3 "$examples/make-examples.py" --check || fail "make-examples.py --check fails on the committed examples"
+sed -i '600s/.*/0.5/' "$examples/stufe.pot"
+rm "$examples/gitter.pot"
+set +e; out=$(python3 "$examples/make-examples.py" --check 2>&1); code=$?; set -e
+[ $code = 1 ] && grep -q 'stufe.pot' <<<"$out" && grep -q 'gitter.pot' <<<"$out" \
+  || fail "make-examples.py --check on a changed and a missing file: exit $code, '$out'"
+set +e; python3 "$examples/make-examples.py" --bogus 2>/dev/null; code=$?; set -e
+[ $code = 2 ] || fail "make-examples.py --bogus: exit $code"
+
 prefix=$tmp/prefix
 cmake --install "$BUILD_DIR" --prefix "$prefix" >/dev/null
-
 id=io.github.quantaura.Quantaura
 sizes=(16 22 24 32 48 64 128 256)
 expected=(bin/quantaura bin/quantaura-export share/applications/$id.desktop share/metainfo/$id.metainfo.xml
@@ -35,13 +51,18 @@ for f in handbuch.md handbuch-{erste-schritte,farbkreis,eigenfunktionen,gitter,s
 done
 diff -u <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) \
   || fail "installed files differ from the expected ones (- expected, + installed)"
-
+for f in "${expected[@]}"; do
+  mode=$(stat -c %a "$prefix/$f"); want=644; [[ $f == bin/* ]] && want=755
+  [ "$mode" = $want ] || fail "$f has mode $mode, not $want"
+done
 for p in quantaura quantaura-export; do
-  [ -x "$prefix/bin/$p" ] || fail "$p is not executable"
   ! readelf -d "$prefix/bin/$p" | grep -qE 'RPATH|RUNPATH' || fail "the installed $p carries an RPATH"
 done
 "$prefix/bin/quantaura-export" eigen "$prefix/share/quantaura/examples/oszillator.pot" | grep -q '^0,' \
   || fail "the installed quantaura-export does not read the installed oscillator"
+for f in "$SOURCE_DIR"/examples/*.pot "$SOURCE_DIR"/doc/handbuch*; do # installed as they are
+  cmp -s "$f" "$prefix/share/quantaura/$(basename "$(dirname "$f")" | sed 's/^doc$/handbuch/')/$(basename "$f")" || fail "the installed $f differs"
+done
 # Every picture the installed handbook shows lies beside it (and nothing else does).
 diff <(grep -o '](handbuch-[^)]*\.png)' "$prefix/share/quantaura/handbuch/handbuch.md" | sed 's/^](//; s/)$//' | sort -u) \
      <(cd "$prefix/share/quantaura/handbuch" && ls *.png) || fail "the installed handbook's pictures differ from those it shows"
@@ -52,11 +73,22 @@ done
 
 desktop=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
-grep -qx 'Exec=quantaura' "$desktop" || fail "the menu entry does not start the installed program"
-grep -qx "Icon=$id" "$desktop" || fail "the menu entry does not name the installed icon"
-grep -qx 'Categories=Qt;Education;Science;Physics;' "$desktop" || fail "wrong menu categories"
-grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo names another desktop file"
-grep -q '<binary>quantaura</binary>' "$metainfo" || fail "metainfo does not provide the program"
+tag() { sed -n "s|^ *<$1>\(.*\)</$1>$|\1|p" "$metainfo" | head -n1; }
+homepage=$(sed -n 's|^ *<url type="homepage">\(.*\)</url>|\1|p' "$metainfo")
+license=$(sed -n 's/^License: //p' "$prefix/share/doc/quantaura/copyright" | head -n1) # of "Files: *"
+grep -q 'GNU GENERAL PUBLIC LICENSE' "$prefix/share/doc/quantaura/LICENSE" && grep -q 'Version 3,' "$prefix/share/doc/quantaura/LICENSE" \
+  && [ "$license" = GPL-3.0-or-later ] || fail "the licence files are not the GPL 3 or later ($license)"
+for field in Type=Application Exec=quantaura Icon=$id Terminal=false StartupNotify=true StartupWMClass=quantaura \
+             "Name=$(tag name)" 'Categories=Qt;Education;Science;Physics;'; do
+  grep -qx "$field" "$desktop" || fail "the menu entry lacks $field: $(grep "^${field%%=*}=" "$desktop")"
+done
+for field in "<id>$id</id>" "<project_license>$license</project_license>" "<binary>quantaura</binary>" "<icon type=\"stock\">$id</icon>" \
+             "<launchable type=\"desktop-id\">$id.desktop</launchable>" "<url type=\"homepage\">$(sed -n 's/^Source: //p' "$SOURCE_DIR/packaging/copyright")</url>"; do
+  grep -qF "$field" "$metainfo" || fail "the metainfo lacks $field"
+done
+for image in $(grep -o '<image>[^<]*</image>' "$metainfo" | sed 's|.*/main/||; s|</image>||'); do
+  [ -f "$SOURCE_DIR/$image" ] || fail "the metainfo shows $image, which does not exist"
+done
 newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n1 | cut -d'"' -f2)
 [ "$newest" = "$PROJECT_VERSION" ] || fail "newest release in the metainfo is '$newest', the project is $PROJECT_VERSION"
 out=$(desktop-file-validate "$desktop") && ! grep -qE 'error:|warning:' <<<"$out" || fail "desktop-file-validate: $out"
@@ -68,8 +100,10 @@ cpack --config "$BUILD_DIR/CPackConfig.cmake" -G DEB -B "$tmp/deb" >"$tmp/cpack.
 deb=$(echo "$tmp"/deb/*.deb)
 diff -u <(printf './usr/%s\n' "${expected[@]}" | sort) <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort) \
   || fail "the package's files differ from the installed ones (- expected, + packaged)"
-[ "$(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" = "quantaura $PROJECT_VERSION" ] \
-  || fail "the package is not quantaura $PROJECT_VERSION"
+for field in "Package=quantaura" "Version=$PROJECT_VERSION" Section=science Priority=optional "Homepage=$homepage" \
+             "Architecture=$(dpkg --print-architecture)" "Maintainer=$(tag developer_name) <quantaura@users.noreply.github.com>"; do
+  [ "$(dpkg-deb -f "$deb" "${field%%=*}")" = "${field#*=}" ] || fail "the package's ${field%%=*} is '$(dpkg-deb -f "$deb" "${field%%=*}")', not '${field#*=}'"
+done
 depends=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/(.*//; s/[[:space:]]//g' | grep .)
 ! grep -q -- '-dev$' <<<"$depends" || fail "the package depends on a -dev package: $(grep -- '-dev$' <<<"$depends")"
 runtime=$(bash -c 'source "$1/scripts/setup.sh"; printf "%s\n" "${QUANTAURA_RUNTIME_PACKAGES[@]}"' _ "$SOURCE_DIR")

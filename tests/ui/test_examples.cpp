@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The shipped examples load through File -> Beispiele; quantaura-export prints what the windows
-// compute for a potential file.
+// The shipped examples, and quantaura-export, which prints what the windows compute for a potential file:
+//   File -> Beispiele       -> the README's examples, in its order, with its titles, each loading its file,
+//                              found beside the program or under its prefix, never in the working directory
+//   the examples' physics   -> what the handbook's exercises rely on (and the pendulum as a teacher runs it)
+//   eigen, eigenfunctions   -> the window's energies and functions (--mass-of-evolution: its check box)
+//   scattering              -> the window's sweep at --width and --emax-factor; --png: the plot's picture
+//   evolve                  -> the main window's simulation, a row every --every steps and after the last
+//   --digits/--german/      -> %.Ng in the C form (17: each double exactly) / ';' and decimal commas, negative
+//   --no-header                numbers too / no header; the header names units and settings
+//   exit codes, messages    -> the table in exportExitCodesAndMessages: 0 written, 1 the file, the potential or
+//                              the output failed, 2 a wrong call; each failure one line on standard error
 #include "physics/grid.h"
 #include "physics/packetmeasurement.h"
+#include "physics/packetsimulation.h"
 #include "physics/stationarystates.h"
 #include "ui/app/examples.h"
-#include "ui/app/sidewindows.h"
-#include "ui/scattering/plot.h"
 #include "ui/app/potentialfile.h"
-#include "ui/evolution/schdrawingsurface.h"
-#include "ui/eigen/schefview.h"
 #include "ui/app/schmainwindow.h"
-#include "uitestutil.h"
+#include "ui/app/sidewindows.h"
+#include "ui/eigen/schefview.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/scattering/plot.h"
 #include "ui/scattering/window.h"
+#include "uitestutil.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -22,6 +32,7 @@
 #include <functional>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 constexpr int N = GridPoints;
@@ -35,13 +46,17 @@ std::vector<double> load(const QString &file)
     return s;
 }
 
-// What quantaura-export prints; its exit code and complaint in `code` and `err`. `child` runs in
-// the child process before the program starts.
+// What quantaura-export prints; its exit code and complaint in `code` and `err`. `child` runs in the
+// child process before the program starts.
 QString exportRun(const QStringList &args, int *code = nullptr, QString *err = nullptr, std::function<void()> child = {})
 {
     QProcess p;
     if (child)
         p.setChildProcessModifier(child);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // no display: it draws offscreen by itself,
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) // and keeps the
+        env.remove(name); // toolkit's remarks on that to itself
+    p.setProcessEnvironment(env);
     p.start(EXPORT_PROGRAM, args);
     const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
     if (code)
@@ -50,39 +65,47 @@ QString exportRun(const QStringList &args, int *code = nullptr, QString *err = n
         *err = QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
 }
+bool putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+QStringList lines(const QStringList &args) { return exportRun(args).split('\n', Qt::SkipEmptyParts); }
 
-// A number written with `digits` significant digits is the exact one rounded: off by at most half
-// a unit in its last digit.
+// A number written with `digits` significant digits is the exact one rounded: off by at most half a unit
+// in its last digit.
 bool shows(double shown, double exact, int digits)
 {
     return std::fabs(shown - exact) <= 0.50001 * std::pow(10.0, 1 - digits) * std::fabs(exact);
 }
 
-// The cells of a table's lines; the numbers in the C form or, German, with a decimal comma
-// (and no point anywhere: a German spreadsheet takes it for a thousands separator).
-QList<QList<double>> numbers(const QStringList &lines, bool german)
+// The cells of a table's lines; the numbers in the C form or, German, with a decimal comma (and no point
+// anywhere: a German spreadsheet takes it for a thousands separator). Not a number: NaN.
+QList<QList<double>> numbers(const QStringList &rows, bool german = false)
 {
     QLocale de(QLocale::German);
     de.setNumberOptions(QLocale::RejectGroupSeparator);
-    QList<QList<double>> rows;
-    for (const QString &line : lines) {
-        rows.append(QList<double>());
+    QList<QList<double>> cells;
+    for (const QString &line : rows) {
+        cells.append(QList<double>());
         for (const QString &cell : line.split(german ? ';' : ',')) {
             bool ok = false;
-            rows.last() << (german ? de.toDouble(cell, &ok) : QLocale::c().toDouble(cell, &ok));
-            if (!ok)
-                qWarning("not a number: %s", qPrintable(cell));
-            rows.last().last() = ok ? rows.last().last() : std::nan("");
+            const double v = german ? de.toDouble(cell, &ok) : QLocale::c().toDouble(cell, &ok);
+            cells.last() << (ok ? v : std::nan(""));
         }
     }
-    return rows;
+    return cells;
 }
 
-struct Transmission : ScatterSink {
-    std::vector<std::pair<double, double>> points; // E, T
-    std::vector<std::array<double, 3>> rows;        // E, R, T
-    void reset() override { points.clear(), rows.clear(); }
-    void addPoint(double r, double t, double e, int) override { points.emplace_back(e, t), rows.push_back({e, r, t}); }
+struct Points : ScatterSink {
+    std::vector<std::array<double, 3>> rows; // E, R, T
+    void reset() override { rows.clear(); }
+    void addPoint(double r, double t, double e, int) override { rows.push_back({e, r, t}); }
 };
 } // namespace
 
@@ -90,31 +113,36 @@ class TestExamples : public QObject
 {
     Q_OBJECT
 private slots:
-    void menuLoadsEachExample()
+    void menuHasTheReadmesExamplesInItsOrderEachLoadingItsFile()
     {
-        // One entry per committed file, found beside the program or under its prefix; each loads its file.
-        QStringList files = QDir(Dir).entryList({"*.pot"}, QDir::Files), listed;
-        for (const Examples::Entry &e : Examples::all())
-            listed << e.file;
-        files.sort(), listed.sort();
-        QCOMPARE(listed.size(), 8);
-        QCOMPARE(listed, files);
+        QFile readme(Dir + "../README.md");
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        QStringList files, titles; // its table "| `file` | Menu title | ..." under "### Examples"
+        const QString text = QString::fromUtf8(readme.readAll());
+        for (const QString &line : text.mid(text.indexOf("### Examples")).section("\n###", 0, 0).split('\n'))
+            if (const QStringList cells = line.split(" | "); line.startsWith("| `") && cells.size() > 2)
+                files << cells[0].mid(3).chopped(1), titles << cells[1];
+        QCOMPARE(files.size(), 8);
+        QStringList committed = QDir(Dir).entryList({"*.pot"}, QDir::Files), sorted = files;
+        committed.sort(), sorted.sort();
+        QCOMPARE(sorted, committed);
         SchMainWindow w;
         w.examplesDir = Examples::directory(PROGRAM_DIR); // the build tree's copy beside the program
         QCOMPARE(w.examplesDir, QDir::cleanPath(PROGRAM_DIR "/examples"));
         const QList<QAction *> entries = w.menuBar()->actions().first()->menu()->actions()[3]->menu()->actions();
-        QTemporaryDir dir;
-        for (int i = 0; i < Examples::all().size(); ++i) {
-            const Examples::Entry &e = Examples::all()[i];
-            QCOMPARE(entries.value(i)->text(), e.title);
+        QCOMPARE(entries.size(), 8);
+        for (int i = 0; i < entries.size(); ++i) {
+            QCOMPARE(entries[i]->text(), titles[i]);
             entries[i]->trigger();
             const double *pot = w.drawingSurface()->getPot();
-            QVERIFY2(std::equal(pot, pot + N, load(e.file).begin()), qPrintable(e.file));
+            QVERIFY2(std::equal(pot, pot + N, load(files[i]).begin()), qPrintable(files[i]));
+            QVERIFY2(!w.potentialModified(), qPrintable(files[i]));
         }
         // Without the folder nothing is taken from the working directory; the user is told.
+        QTemporaryDir dir;
         const QString cwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        QVERIFY(PotentialFile::write(Examples::all()[0].file, std::vector<double>(N, 0.01).data()));
+        QVERIFY(PotentialFile::write(files[0], std::vector<double>(N, 0.01).data()));
         w.examplesDir.clear();
         QString box;
         answerNextBox(box, Qt::Key_Escape);
@@ -122,11 +150,11 @@ private slots:
         QDir::setCurrent(cwd);
         QCOMPARE(box, QString("Quantaura: File does not exist !"));
         QVERIFY2(w.drawingSurface()->getPot()[0] != 0.01, "nothing read from the working directory");
+        // Installed: <prefix>/bin and <prefix>/share/quantaura/examples.
         QVERIFY(QDir(dir.path()).mkpath("bin"));
         QVERIFY(QDir(dir.path()).mkpath("share/quantaura/examples"));
         QCOMPARE(Examples::directory(dir.filePath("bin")), QString());
-        QFile f(dir.filePath("share/quantaura/examples/" + Examples::all().first().file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::copy(Dir + files[0], dir.filePath("share/quantaura/examples/" + files[0])));
         QCOMPARE(Examples::directory(dir.filePath("bin")), dir.filePath("share/quantaura/examples"));
     }
 
@@ -147,106 +175,13 @@ private slots:
             QVERIFY2(std::fabs(osc.at(n) / (20 * (n + 0.5)) - 1) < 0.005, qPrintable(QString::number(osc[n])));
         // The square well, 200 wide and 200 deep: z0 = 100 sqrt(200 / 20000) = 10, ceil(2 z0 / pi) = 7 bound states.
         QCOMPARE(int(std::count_if(well.begin(), well.end(), [](double e) { return e < 0; })), 7);
-        // The double well's lowest pair split by less than 1 % of the gap above it; the lattice's
-        // lowest eight states in one band, narrower than half the gap to the next.
+        // The double well's lowest pair split by less than 1 % of the gap above it; the lattice's lowest
+        // eight states in one band, narrower than half the gap to the next.
         QVERIFY2(dw.size() > 2, qPrintable(QString::number(dw.size())));
         QVERIFY2(dw[1] - dw[0] < 0.01 * (dw[2] - dw[1]), "the double well's lowest pair");
         QVERIFY2(lattice.size() > 8, qPrintable(QString::number(lattice.size())));
         QVERIFY2(lattice[7] - lattice[0] < 0.5 * (lattice[8] - lattice[7]), "the lattice's lowest band");
-        // Double barrier: below the barriers' top, the first maximum of T(E) lets almost all through.
-        Window w;
-        Transmission t;
-        QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
-        QVERIFY2(w.sweep(t).points > 1000, qPrintable(QString::number(t.points.size())));
-        const double top = *std::max_element(w.rawSamples().begin(), w.rawSamples().end());
-        std::size_t i = 2;
-        while (i + 1 < t.points.size() && !(t.points[i].second >= t.points[i - 1].second && t.points[i].second > t.points[i + 1].second))
-            ++i;
-        const QString peak = QString("T=%1 at E=%2").arg(t.points[i].second).arg(t.points[i].first);
-        QVERIFY2(t.points[i].second > 0.9, qPrintable("almost all through: " + peak));
-        QVERIFY2(t.points[i].first < top, qPrintable("below the top: " + peak));
-        // The tunnelling pendulum: for the evolution's particle the lowest pair (one step of dt = 50
-        // turns the phase of E by 2 atan((E - E0) 25) + 50 E0, E0 their mean) swings once in 40 s
-        // at 128 steps a second, the next state 40 splittings higher; the measuring line stands
-        // on the wall between the wells.
-        const std::vector<double> pendel = load("tunnelpendel.pot");
-        const StationaryStates states(pendel.data(), EigenSolver::Trace());
-        const double e0 = 0.5 * (states.energy(0) + states.energy(1));
-        const double turn = 2 * std::atan((states.energy(1) - e0) * 25) - 2 * std::atan((states.energy(0) - e0) * 25);
-        const double seconds = 2 * M_PI / turn / Pacer::stepsPerSecond(Pacer::Normal);
-        QVERIFY2(std::fabs(seconds - 40) < 0.5, qPrintable(QString("period %1 s").arg(seconds)));
-        QVERIFY2(states.energy(2) - states.energy(1) > 40 * (states.energy(1) - states.energy(0)), "the next state far above the pair");
-        QCOMPARE(PacketMeasurement::highestPoint(pendel.data(), N), 511);
-    }
-
-    void exportPrintsWhatTheWindowsShow()
-    {
-        // Bound states: the window's energies to 10 significant digits (the trace's 6 would not
-        // tell the double well's pair apart at 1e-6).
-        SchEFView view(load("doppelmulde.pot").data(), nullptr, EigenSolver::Trace());
-        const int n = view.eigenTotal();
-        const QStringList levels = exportRun({"eigen", Dir + "doppelmulde.pot"}).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(levels.value(0), QString("n digits=10,E [1e-4 hbar^2/(m dx^2)]"));
-        QCOMPARE(levels.size(), n + 1);
-        const QList<QList<double>> e = numbers(levels.mid(1), false);
-        for (int k = 0; k < n; ++k) {
-            QVERIFY2(e[k].value(0) == k, qPrintable(levels[k + 1]));
-            QVERIFY2(shows(e[k].value(1), view.eigenValueAt(k), 10), qPrintable(levels[k + 1]));
-        }
-        // Eigenfunctions: a row per sample; the states are numbers, without an energy unit.
-        const QStringList table = exportRun({"eigenfunctions", Dir + "doppelmulde.pot"}).split('\n', Qt::SkipEmptyParts);
-        QStringList names = {"j digits=10", "V [1e-4 hbar^2/(m dx^2)]"};
-        for (int k = 0; k < n; ++k)
-            names << QString("psi_%1").arg(k);
-        QCOMPARE(table.value(0), names.join(','));
-        QCOMPARE(table.size(), N + 1);
-        const QList<double> row = numbers({table[432]}, false).first();
-        QCOMPARE(row.size(), n + 2);
-        QCOMPARE(row[0], 431.0);
-        QVERIFY2(shows(row[1], view.potential()[431], 10), "V at 431");
-        for (int k = 0; k < n; ++k)
-            QVERIFY2(shows(row[k + 2], view.eigenFunctionAt(k)[431], 10), qPrintable(QString("psi_%1 at 431").arg(k)));
-
-        // The evolution's particle: through the window's check box, which the header names.
-        view.findChild<QCheckBox *>("particle")->setChecked(true);
-        const QStringList evolution = exportRun({"eigen", Dir + "doppelmulde.pot", "--mass-of-evolution"}).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(evolution.value(0), QString("n particle=evolution digits=10,E [1e-4 hbar^2/(m dx^2)]"));
-        QCOMPARE(evolution.size(), view.eigenTotal() + 1);
-        QVERIFY2(view.eigenTotal() != n, "another particle, other states");
-        const QList<QList<double>> ee = numbers(evolution.mid(1), false);
-        for (int k = 0; k < view.eigenTotal(); ++k)
-            QVERIFY2(shows(ee[k].value(1), view.eigenValueAt(k), 10), qPrintable(evolution[k + 1]));
-        const QStringList functions = exportRun({"eigenfunctions", "--mass-of-evolution", Dir + "doppelmulde.pot"}).split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(functions.value(0).startsWith("j particle=evolution digits=10,V"), qPrintable(functions.value(0)));
-        const QList<double> at431 = numbers({functions.value(432)}, false).first();
-        QCOMPARE(at431.size(), view.eigenTotal() + 2);
-        for (int k = 0; k < view.eigenTotal(); ++k)
-            QVERIFY2(shows(at431[k + 2], view.eigenFunctionAt(k)[431], 10), qPrintable(QString("evolution's psi_%1 at 431").arg(k)));
-
-        // Scattering with other settings, which the header records: the points of the window's
-        // sweep, and the plot's picture.
-        Window w;
-        const ScatterRecorder &said = recordReports(w);
-        QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
-        w.findChild<QSlider *>("Potentialbreite")->setValue(300);
-        w.findChild<QSlider *>("Energiemaximum")->setValue(7);
-        Transmission sweep;
-        w.sweep(sweep);
-        find<QPushButton>(w, "Calc")->click();
-        QTemporaryDir dir;
-        const QStringList points = exportRun({"scattering", Dir + "doppelbarriere.pot", "--width", "0.003", "--emax-factor", "3",
-                                              "--png", dir.filePath("plot.png")}).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(said.said, QStringList());
-        QCOMPARE(points.value(0), QString("E [1e-3 hbar^2/(m dx^2)] width=0.003 emax-factor=3 digits=10,R,T"));
-        QCOMPARE(points.size() - 1, int(sweep.rows.size()));
-        QCOMPARE(points.size() - 1, w.plot()->storedPoints());
-        const QList<QList<double>> ert = numbers(points.mid(1), false);
-        for (int i = 0; i < ert.size(); ++i)
-            for (int c = 0; c < 3; ++c)
-                QVERIFY2(shows(ert[i].value(c), sweep.rows[i][c], 10), qPrintable(QString("row %1: %2").arg(i + 1).arg(points[i + 1])));
-        Plot *plot = w.plot();
-        plot->slider()->setValue(200);
-        QCOMPARE(QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32), plot->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(PacketMeasurement::highestPoint(load("tunnelpendel.pot").data(), N), 511); // the line on the wall
     }
 
     void tunnellingPendulumAsATeacherRunsIt()
@@ -262,34 +197,32 @@ private slots:
         double now = 50.0;
         s->pacing()->clock = [&now] { return now; };
         s->pacing()->setTempo(Pacer::Normal);
-        QPushButton *start = find<QPushButton>(w, "Start"), *pack = find<QPushButton>(w, "Pack");
+        QPushButton *start = find<QPushButton>(w, "Start");
         find<QPushButton>(w, "Eigenfunktionen")->click();
         SchEFView *ev = w.sideWindows()->eigen();
         int asked = 0;
         ev->askParts = [&asked](QWidget *, std::vector<StationaryStates::Part> &, const std::vector<double> &) { return ++asked; };
         ev->findChild<QCheckBox *>("particle")->click();
-        const int line = ev->rowOf(ev->eigenValueAt(0));
-        QTest::mouseClick(ev, Qt::LeftButton, Qt::NoModifier, QPoint(400, line));
-        QTest::mouseClick(ev, Qt::LeftButton, Qt::NoModifier, QPoint(400, line));
+        for (int click = 0; click < 2; ++click)
+            QTest::mouseClick(ev, Qt::LeftButton, Qt::NoModifier, QPoint(400, ev->rowOf(ev->eigenValueAt(0))));
         QCOMPARE(ev->markedStates(), std::vector<int>({0, 1}));
         start->click();
         find<QPushButton>(*ev, "In die Zeitentwicklung")->click();
         QCOMPARE(asked, 1);
         QVERIFY2(!start->isChecked(), "stopped");
         QVERIFY(!s->isRunning());
-        QVERIFY2(pack->isChecked(), "shown as a packet is");
+        QVERIFY2(find<QPushButton>(w, "Pack")->isChecked(), "shown as a packet is");
         // The superposition, scaled as a packet of the last height (200) would be, at t = 0.
         const PacketSimulation &sim = s->simulation();
-        const double peak = 2.0 * sim.params().height / s->height();
         std::vector<std::complex<double>> psi(N);
+        double top = 0.0, off = 0.0;
         for (int j = 0; j < N; ++j)
-            psi[j] = (ev->eigenFunctionAt(0)[j] + ev->eigenFunctionAt(1)[j]) / std::sqrt(800000.0);
-        const double top = std::abs(*std::max_element(psi.begin(), psi.end(), [](auto a, auto b) { return std::abs(a) < std::abs(b); }));
-        double off = 0.0;
+            psi[j] = ev->eigenFunctionAt(0)[j] + ev->eigenFunctionAt(1)[j], top = std::max(top, std::abs(psi[j]));
+        for (std::complex<double> &z : psi)
+            z *= 2.0 * sim.params().height / s->height() / top;
         for (int j = 0; j < N; ++j)
-            off = std::max(off, std::abs(sim.wave()[j] - psi[j] * (peak / top)));
+            off = std::max(off, std::abs(sim.wave()[j] - psi[j]));
         QVERIFY2(off < 1e-12, qPrintable(QString("shape off by %1").arg(off)));
-        QCOMPARE(sim.stepCount(), 0);
         const QLabel *status = w.findChild<QLabel *>("evolutionStatus");
         const auto shares = [status] { // links, rechts
             const QRegularExpressionMatch m = QRegularExpression("links ([0-9.]+)   rechts ([0-9.]+)   Norm 1.000000").match(status->text());
@@ -312,101 +245,222 @@ private slots:
                 now += 0.25;
                 QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
             }
-            const auto [l, r] = shares();
-            QVERIFY2((right ? r : l) > 0.99, qPrintable(QString("after %1 s: %2").arg(seconds).arg(status->text())));
+            QVERIFY2((right ? shares().second : shares().first) > 0.99, qPrintable(QString("after %1 s: %2").arg(seconds).arg(status->text())));
         }
         QCOMPARE(sim.stepCount(), 5120);
         start->click();
         // "Zurück zum Anfang" comes back to it; a packet placed afterwards replaces it.
         find<QAction>(w, "&Zurück zum Anfang")->trigger();
         QCOMPARE(sim.stepCount(), 0);
-        QVERIFY2(std::abs(sim.wave()[457] - psi[457] * (peak / top)) < 1e-12, "back to the superposition");
+        QVERIFY2(std::abs(sim.wave()[457] - psi[457]) < 1e-12, "back to the superposition");
         drag(s, {QPoint(column(300), s->midRow() - 100)});
         QVERIFY2(std::abs(sim.params().x - 300) <= 1, qPrintable(QString::number(sim.params().x)));
         QVERIFY2(std::abs(sim.wave()[457]) < 1e-3, "the packet instead, at 300");
     }
 
-    void exportFormatsForSpreadsheets()
+    void exportPrintsWhatTheWindowsShow()
     {
-        // German: the same table with ';' and decimal commas, read back to the same numbers.
-        const QStringList c = exportRun({"scattering", Dir + "barriere.pot"}).split('\n', Qt::SkipEmptyParts);
-        const QStringList de = exportRun({"scattering", Dir + "barriere.pot", "--german"}).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(c.value(0), QString("E [1e-3 hbar^2/(m dx^2)] width=0.002 emax-factor=2 digits=10,R,T"));
-        QCOMPARE(de.value(0), QString(c[0]).replace(',', ';'));
-        QCOMPARE(de.size(), c.size());
-        QVERIFY2(c.size() > 1000, qPrintable(QString::number(c.size())));
-        QVERIFY2(std::none_of(de.begin() + 1, de.end(), [](const QString &l) { return l.contains('.'); }), "a point in German");
-        QVERIFY2(std::any_of(de.begin() + 1, de.end(), [](const QString &l) { return l.contains(','); }), "no decimal comma");
-        QCOMPARE(numbers(de.mid(1), true), numbers(c.mid(1), false));
-        // Digits: 3 round to 3 significant digits, 17 give each double back exactly; no header.
-        const SchEFView view(load("rechteckmulde.pot").data(), nullptr, EigenSolver::Trace());
-        for (int digits : {3, 17}) {
-            const QStringList rows = exportRun({"eigen", Dir + "rechteckmulde.pot", "--digits", QString::number(digits), "--no-header"})
-                                         .split('\n', Qt::SkipEmptyParts);
-            QCOMPARE(rows.size(), view.eigenTotal());
-            const QList<QList<double>> e = numbers(rows, false);
-            for (int k = 0; k < rows.size(); ++k) {
-                const double exact = view.eigenValueAt(k), shown = e[k].value(1);
-                const QString where = QString("--digits %1: %2 for %3").arg(digits).arg(rows[k]).arg(exact, 0, 'g', 17);
-                QVERIFY2(e[k].value(0) == k, qPrintable(where));
-                QVERIFY2(digits == 17 ? shown == exact : shows(shown, exact, 3), qPrintable(where));
-                QVERIFY2(digits == 17 || QString::number(shown, 'g', 3).toDouble() == shown, qPrintable(where)); // no more digits
+        // Bound states, of either particle (the window's check box, which the header names): the window's
+        // energies to 10 significant digits, and its eigenfunctions, a row per sample.
+        SchEFView view(load("doppelmulde.pot").data(), nullptr, EigenSolver::Trace());
+        const QString file = Dir + "doppelmulde.pot";
+        for (const QStringList &particle : {QStringList(), QStringList("--mass-of-evolution")}) {
+            view.findChild<QCheckBox *>("particle")->setChecked(!particle.isEmpty());
+            const int n = view.eigenTotal();
+            const QString settings = particle.isEmpty() ? "" : "particle=evolution ";
+            const QStringList levels = lines(QStringList{"eigen", file} + particle), table = lines(particle + QStringList{"eigenfunctions", file});
+            QCOMPARE(levels.value(0), "n " + settings + "digits=10,E [1e-4 hbar^2/(m dx^2)]");
+            QCOMPARE(levels.size(), n + 1);
+            const QList<QList<double>> e = numbers(levels.mid(1));
+            for (int k = 0; k < n; ++k) {
+                QVERIFY2(e[k].value(0) == k, qPrintable(levels[k + 1]));
+                QVERIFY2(shows(e[k].value(1), view.eigenValueAt(k), 10), qPrintable(levels[k + 1]));
             }
+            QStringList names = {"j " + settings + "digits=10", "V [1e-4 hbar^2/(m dx^2)]"};
+            for (int k = 0; k < n; ++k)
+                names << QString("psi_%1").arg(k);
+            QCOMPARE(table.value(0), names.join(','));
+            QCOMPARE(table.size(), N + 1);
+            for (int j : {0, 431, 1023}) {
+                const QList<double> row = numbers({table[j + 1]}).first();
+                QCOMPARE(row.size(), n + 2);
+                QCOMPARE(row[0], double(j));
+                QVERIFY2(shows(row[1], view.potential()[j], 10), qPrintable(QString("V at %1").arg(j)));
+                for (int k = 0; k < n; ++k)
+                    QVERIFY2(shows(row[k + 2], view.eigenFunctionAt(k)[j], 10), qPrintable(QString("psi_%1 at %2").arg(k).arg(j)));
+            }
+        }
+        // The pictures as a user would set the window up: the levels ("Display Eigenwerte"), and for the
+        // eigenfunctions the lowest ten states.
+        QTemporaryDir dir;
+        view.findChild<QCheckBox *>("particle")->setChecked(false);
+        find<QPushButton>(view, "Display Eigenwerte")->click();
+        for (const char *command : {"eigen", "eigenfunctions"}) {
+            QCOMPARE(exportRun({command, file, "--png", dir.filePath("view.png")}).isEmpty(), false);
+            if (QLatin1String(command) == QLatin1String("eigenfunctions")) {
+                QComboBox *count = view.findChild<QComboBox *>();
+                count->setCurrentIndex(count->findText("10"));
+                emit count->activated(count->currentIndex());
+            }
+            QCOMPARE(QImage(dir.filePath("view.png")).convertToFormat(QImage::Format_RGB32), view.grab().toImage().convertToFormat(QImage::Format_RGB32));
+        }
+        // Scattering with other settings, which the header records: the points of the window's sweep,
+        // and the plot's picture.
+        Window w;
+        const ScatterRecorder &said = recordReports(w);
+        QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
+        w.findChild<QSlider *>("Potentialbreite")->setValue(300);
+        w.findChild<QSlider *>("Energiemaximum")->setValue(7);
+        Points sweep;
+        w.sweep(sweep);
+        find<QPushButton>(w, "Calc")->click();
+        const QStringList points = lines({"scattering", Dir + "doppelbarriere.pot", "--width", "0.003", "--emax-factor", "3",
+                                          "--png", dir.filePath("plot.png")});
+        QCOMPARE(said.said, QStringList());
+        QCOMPARE(points.value(0), QString("E [1e-3 hbar^2/(m dx^2)] width=0.003 emax-factor=3 digits=10,R,T"));
+        QCOMPARE(points.size() - 1, int(sweep.rows.size()));
+        QCOMPARE(points.size() - 1, w.plot()->storedPoints());
+        const QList<QList<double>> ert = numbers(points.mid(1));
+        for (int i = 0; i < ert.size(); ++i)
+            for (int c = 0; c < 3; ++c)
+                QVERIFY2(shows(ert[i].value(c), sweep.rows[i][c], 10), qPrintable(QString("row %1: %2").arg(i + 1).arg(points[i + 1])));
+        w.plot()->slider()->setValue(200);
+        QCOMPARE(QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32), w.plot()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        // Evolve: the packet a click at 300 places with momentum 100 on the barrier, a row every 10 steps
+        // and after the 25th, measured at the highest point (511); as the simulation run here says.
+        const QStringList rows = lines({"evolve", Dir + "barriere.pot", "--x0", "300", "--p", "100", "--steps", "25", "--every", "10"});
+        QCOMPARE(rows.value(0), QString("t [m dx^2/hbar] x0=300 p=100 dx=40 dp=10 line=511 digits=10,norm,<x> [dx],"
+                                        "<p> [hbar/dx],<E> [hbar^2/(m dx^2)],dE [hbar^2/(m dx^2)],P_left,P_right"));
+        QCOMPARE(rows.size(), 5);
+        const std::vector<double> barrier = load("barriere.pot");
+        PacketSimulation sim(barrier.data());
+        sim.setViewHeight(400);
+        sim.setParams({300, 100, 40, 100, 10, 0});
+        sim.rebuild();
+        for (int r = 1; r < rows.size(); ++r) {
+            sim.advance(std::min(10 * (r - 1), 25) - int(sim.stepCount()));
+            const PacketMeasurement m = sim.measure(511);
+            const double want[] = {sim.time(), m.norm, m.meanX, m.meanP, m.meanE, m.spreadE, m.left, m.right};
+            const QList<double> got = numbers({rows[r]}).first();
+            for (int c = 0; c < 8; ++c)
+                QVERIFY2(shows(got.value(c), want[c], 10) || std::fabs(want[c]) < 1e-300, qPrintable(QString("row %1, column %2: %3").arg(r).arg(c).arg(rows[r])));
         }
     }
 
-    void exportRefusesWithItsExitCodes()
+    void exportFormatsForSpreadsheets()
     {
-        // A wrong call: 2, as --help says; --help and --version: 0.
+        // The square well's energies, negative ones among them, in each format: C or German cells, rounded
+        // to the digits asked for and no more (17 give each double back), with or without the header.
+        const SchEFView view(load("rechteckmulde.pot").data(), nullptr, EigenSolver::Trace());
+        const struct { QStringList options; bool german, header; int digits; } formats[] = {
+            {{}, false, true, 10}, {{"--german"}, true, true, 10}, {{"--digits", "3", "--no-header"}, false, false, 3},
+            {{"--german", "--digits", "17", "--no-header"}, true, false, 17}, {{"--digits", "1"}, false, true, 1}};
+        for (const auto &f : formats) {
+            QStringList rows = lines(QStringList{"eigen", Dir + "rechteckmulde.pot"} + f.options);
+            const QString how = f.options.join(' ') + ": ";
+            QCOMPARE(rows.size(), view.eigenTotal() + f.header);
+            if (f.header) {
+                const QString head = QString("n digits=%1,E [1e-4 hbar^2/(m dx^2)]").arg(f.digits);
+                QCOMPARE(rows.takeFirst(), f.german ? QString(head).replace(',', ';') : head);
+            }
+            const QList<QList<double>> e = numbers(rows, f.german);
+            for (int k = 0; k < rows.size(); ++k) {
+                const double exact = view.eigenValueAt(k), shown = e[k].value(1);
+                const QString where = how + rows[k] + " for " + QString::number(exact, 'g', 17);
+                QCOMPARE(e[k].size(), 2);
+                QVERIFY2(e[k][0] == k, qPrintable(where));
+                QVERIFY2(f.digits == 17 ? shown == exact : shows(shown, exact, f.digits), qPrintable(where));
+                QVERIFY2(QString::number(shown, 'g', f.digits).toDouble() == shown, qPrintable(where)); // no more digits
+                QVERIFY2(!rows[k].contains(f.german ? '.' : ';'), qPrintable(where));
+            }
+            QVERIFY2(!f.german || rows.first().contains(','), qPrintable(how + rows.first())); // -197,...
+        }
+    }
+
+    void exportExitCodesAndMessages()
+    {
         QTemporaryDir dir;
-        const QString file = Dir + "barriere.pot", png = dir.filePath("p.png");
-        int code = 0;
+        const QString good = Dir + "barriere.pot", missing = dir.filePath("missing.pot"), zero = dir.filePath("zero.pot");
+        const QString bad = dir.filePath("bad.pot"), big = dir.filePath("big.pot"), png = dir.filePath("p.png");
+        QVERIFY(PotentialFile::write(zero, std::vector<double>(N, 0.0).data()));
+        QVERIFY(putFile(bad, "h\n1023\n"));
+        QVERIFY(putFile(big, "") && QFile::resize(big, 17 << 20)); // no line end in the first 16 MiB
+        // A call, its exit code and what its message says; @ names a file, ~ stands for --x0 5 --p 1.
+        const QMap<QString, QString> files{{"@good", good}, {"@missing", missing}, {"@zero", zero}, {"@bad", bad}, {"@big", big},
+                                           {"@dir", dir.path()}, {"@png", png}, {"~", "--x0 5 --p 1"}};
+        const struct { const char *call; int code; const char *says; } calls[] = {
+            {"eigen @good --bogus", 2, "bogus"}, {"eigen @good --digits", 2, "digits"}, {"bound @good", 2, "bound"},
+            {"eigen", 2, "erwartet"}, {"eigen @good @good", 2, "erwartet"}, {"", 2, "erwartet"},
+            {"eigen @good --digits 0", 2, "--digits 0"}, {"eigen @good --digits 18", 2, "--digits 18"},
+            {"scattering @good --width x", 2, "--width x"}, {"scattering @good --width 0.000005", 2, "--width"},
+            {"scattering @good --width 1.00001", 2, "--width"}, {"scattering @good --width 0.000015", 2, "--width"},
+            {"scattering @good --emax-factor 1", 2, "--emax"}, {"scattering @good --emax-factor 11", 2, "--emax"},
+            {"scattering @good --emax-factor 2.5", 2, "--emax"}, {"eigen @good --width 0.002", 2, "nur für scattering"},
+            {"eigen @good --emax-factor 3", 2, "nur für scattering"}, {"eigen @good --states 0", 2, "nur für evolve"},
+            {"eigenfunctions @good --steps 5", 2, "nur für evolve"}, {"scattering @good --mass-of-evolution", 2, "nur für eigen"},
+            {"evolve @good ~ --mass-of-evolution", 2, "nur für eigen"}, {"evolve @good ~ --png @png", 2, "--png"},
+            {"evolve @good --p 1", 2, "braucht --x0"}, {"evolve @good --x0 -1 --p 1", 2, "--x0 -1"},
+            {"evolve @good --x0 1024 --p 1", 2, "--x0 1024"}, {"evolve @good --x0 5 --p -16001", 2, "--p -16001"},
+            {"evolve @good --x0 5 --p 16001", 2, "--p 16001"}, {"evolve @good ~ --dx 1", 2, "--dx"}, {"evolve @good ~ --dx 10001", 2, "--dx"},
+            {"evolve @good ~ --dp -1", 2, "--dp"}, {"evolve @good ~ --dp 1001", 2, "--dp"}, {"evolve @good ~ --steps -1", 2, "--steps"},
+            {"evolve @good ~ --steps 100001", 2, "--steps"}, {"evolve @good ~ --every 0", 2, "--every"},
+            {"evolve @good ~ --every 100001", 2, "--every"}, {"evolve @good ~ --line -1", 2, "--line"}, {"evolve @good ~ --line 1025", 2, "--line"},
+            {"evolve @good --states 0 --x0 3", 2, "schließen einander aus"}, {"evolve @good --states 0,0", 2, "--states"},
+            {"evolve @good --states 1,x", 2, "--states"}, {"evolve @good --states 500", 2, "--states"},
+            // Each range's ends, and a number spelt otherwise, are allowed: then the missing file or state fails.
+            {"scattering @missing --width 0.00001 --digits 1", 1, "gibt es nicht"},
+            {"scattering @missing --width 1 --emax-factor 10 --digits 17", 1, "gibt es nicht"},
+            {"scattering @missing --width 2e-3 --emax-factor 2 --digits +05", 1, "gibt es nicht"},
+            {"evolve @zero --states 3,4 --steps 100000 --every 1", 1, "4 gebundene Zustände (0 bis 3), nicht 4"},
+            {"evolve @good --x0 0 --p -16000 --dx 2 --dp 0 --steps 0 --line 0", 0, ""},
+            {"evolve @good --x0 1023 --p +16000 --dx 10000 --dp 1000 --steps 1 --line 1024 --every 100000", 0, ""},
+            {"eigen @dir", 1, "nicht lesen"}, {"eigen @bad", 1, "keine Potentialdatei"}, {"eigen @big", 1, "zu groß"},
+            {"scattering @zero", 1, "überall 0"}, {"--version", 0, ""}, {"--help", 0, ""}};
+        for (const auto &c : calls) {
+            QStringList args;
+            for (const QString &word : QString(c.call).split(' ', Qt::SkipEmptyParts))
+                args += files.value(word, word).split(' ');
+            int code = -1;
+            QString err;
+            const QString out = exportRun(args, &code, &err), call = QString(c.call) + ": ";
+            QVERIFY2(code == c.code, qPrintable(call + QString::number(code) + " " + err));
+            QVERIFY2(c.code == 0 ? !out.isEmpty() : out.isEmpty(), qPrintable(call + out.left(100)));
+            QVERIFY2(c.code == 0 ? err.isEmpty() : err.startsWith("quantaura-export: ") && err.count('\n') == 1, qPrintable(call + err));
+            QVERIFY2(err.contains(QString::fromUtf8(c.says)), qPrintable(call + err));
+        }
+        QCOMPARE(exportRun({"--version"}), QString("quantaura-export " QUANTAURA_VERSION "\n"));
+        QVERIFY(exportRun({"--help"}).startsWith("Aufruf: ")); // the toolkit's texts in German too
+        QCOMPARE(exportRun({"eigen", zero, "--digits", "5"}), QString("n digits=5,E [1e-4 hbar^2/(m dx^2)]\n0,0.18788\n1,0.75152\n"));
+        // Standard output full or closed: 1 and a line; standard error closed: the code all the same.
+        int code = -1;
         QString err;
-        const QList<QStringList> wrong = {{"eigen", file, "--bogus"}, {"eigen", file, "--digits"}, {"eigen", file, "--digits", "0"},
-            {"eigen", file, "--digits", "18"}, {"scattering", file, "--width", "x"}, {"eigen", file, "--emax-factor", "3"},
-            {"bound", file}, {"eigen"}, {"scattering", file, "--mass-of-evolution"}, {"eigen", file, "--states", "0"}};
-        for (const QStringList &args : wrong) {
-            const QString out = exportRun(args, &code, &err);
-            const QString call = args.join(' ') + ": ";
-            QVERIFY2(code == 2, qPrintable(call + QString::number(code)));
-            QVERIFY2(out.isEmpty(), qPrintable(call + "output"));
-            QVERIFY2(err.startsWith("quantaura-export: ") && err.count('\n') == 1, qPrintable(call + err));
+        QFile full("/dev/full");
+        for (const int fd : {full.open(QIODevice::WriteOnly) ? full.handle() : -1, -1}) {
+            exportRun({"eigen", good}, &code, &err, [fd] { fd < 0 ? ::close(STDOUT_FILENO) : ::dup2(fd, STDOUT_FILENO); });
+            QVERIFY2(code == 1, qPrintable(QString("standard output %1: %2").arg(fd).arg(code)));
+            QCOMPARE(err, QString("quantaura-export: die Ausgabe lässt sich nicht schreiben.\n"));
         }
-        for (const char *option : {"--help", "--version"}) {
-            QVERIFY2(!exportRun({option}, &code).isEmpty(), option);
-            QVERIFY2(code == 0, option);
-        }
-        // The user's mistakes: a plain line and 1, no output.
-        QVERIFY(PotentialFile::write(dir.filePath("zero.pot"), std::vector<double>(N, 0.0).data()));
-        for (const QString &missing : {dir.filePath("missing.pot"), dir.filePath("zero.pot")}) {
-            QCOMPARE(exportRun({"scattering", missing}, &code, &err), QString());
-            QCOMPARE(code, 1);
-            QVERIFY2(err.startsWith("quantaura-export: " + missing + ": ") && err.count('\n') == 1, qPrintable(err));
-        }
-        QVERIFY2(err.contains("überall 0"), qPrintable(err));
-        // A picture that cannot be written whole: 1, no output, nothing under its name; an
-        // older picture stays as it was. Here the file size is limited below the picture's.
+        exportRun({"eigen", good, "--digits", "0"}, &code, nullptr, [] { ::close(STDERR_FILENO); });
+        QCOMPARE(code, 2);
+        // A picture that cannot be written whole (the file size limited below it; a full device): 1, no
+        // output, nothing under its name, an older picture as it was.
         const auto smallFiles = [] {
             const rlimit limit{1024, 1024};
             setrlimit(RLIMIT_FSIZE, &limit);
             signal(SIGXFSZ, SIG_IGN); // a failing write, not the end of the program
         };
-        QCOMPARE(exportRun({"eigen", file, "--png", png}, &code, &err, smallFiles), QString());
-        QCOMPARE(code, 1);
-        QVERIFY2(err.startsWith("quantaura-export: " + png + ": ") && err.count('\n') == 1, qPrintable(err));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"zero.pot"});
-        QFile old(png);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        QCOMPARE(old.write("old"), 3);
-        old.close();
-        QCOMPARE(exportRun({"eigen", file, "--png", png}, &code, &err, smallFiles), QString());
-        QCOMPARE(code, 1);
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("old"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
-        // A device that is full.
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        for (const QString &old : {QString(), QString("old")}) {
+            if (!old.isEmpty())
+                QVERIFY(putFile(png, old.toUtf8()));
+            QCOMPARE(exportRun({"eigen", good, "--png", png}, &code, &err, smallFiles), QString());
+            QCOMPARE(code, 1);
+            QVERIFY2(err.startsWith("quantaura-export: " + png + ": ") && err.count('\n') == 1, qPrintable(err));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), before.size() + !old.isEmpty()); // no piece, no temporary
+        }
+        QCOMPARE(fileBytes(png), QByteArray("old"));
         if (QFileInfo("/dev/full").exists()) {
-            QCOMPARE(exportRun({"eigen", file, "--png", "/dev/full"}, &code, &err), QString());
+            QCOMPARE(exportRun({"eigen", good, "--png", "/dev/full"}, &code, &err), QString());
             QCOMPARE(code, 1);
             QVERIFY2(err.startsWith("quantaura-export: /dev/full: "), qPrintable(err));
             QVERIFY2(!QFileInfo("/dev/full").isFile(), "the device is still there");
