@@ -15,9 +15,6 @@
 //   Start Space . Home, tempo   one with the menu; "." stops first; tempo remembered, unknown: Normal
 //   state chosen     in the eigenfunction window: Start off, "Pack" on, the wave at t = 0
 //   Exit, closing    end the program (after the question, test_appshell)
-#include "physics/phasecolour.h"
-#include "physics/potentialpen.h"
-#include "physics/smoothingfilter.h"
 #include "physics/wavepacket.h"
 #include "ui/app/potentialfile.h"
 #include "ui/app/schmainwindow.h"
@@ -64,21 +61,16 @@ private slots:
             QVERIFY2(std::all_of(spy.begin(), spy.end(), [want](auto &args) { return args[0] == want; }), qPrintable(text + ": signalled value"));
         }
         EditableSlider s(-100, 100, 1, 100, Qt::Horizontal, nullptr, "b");
-        QCOMPARE(s.height(), 40);
         QSignalSpy spy(&s, &EditableSlider::valueChanged);
         type(s, "5000"); // already at the top: the entry is rewritten, one signal
-        QCOMPARE(s.entry()->text(), QString("100"));
-        QCOMPARE(spy.count(), 1);
-        type(s, "100"); // the same value again, or no Return: nothing
+        type(s, "100");  // the same value again, or no Return: nothing
         s.entry()->setText("77");
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(s.value(), 100);
-        QCOMPARE(s.entry()->text(), QString("77"));
+        QCOMPARE(QList<QVariant>({s.value(), s.entry()->text(), spy.count()}), QList<QVariant>({100, "77", 1}));
         s.slider()->setValue(12); // a drag: the entry follows, one signal
-        QCOMPARE(s.entry()->text(), QString("12"));
-        QCOMPARE(spy.count(), 2);
+        QCOMPARE(QList<QVariant>({s.entry()->text(), spy.count()}), QList<QVariant>({"12", 2}));
         s.setEnabled(false); // greys slider and entry, not the caption
         QCOMPARE(QList<bool>({s.slider()->isEnabled(), s.entry()->isEnabled(), s.caption()->isEnabled()}), QList<bool>({false, false, true}));
+        QCOMPARE(s.height(), 40);
     }
 
     void startStateAndMenus()
@@ -152,40 +144,6 @@ private slots:
         QCOMPARE(s->getPot()[10], 0.0);
     }
 
-    void slidersShowWhatIsInForceFromTheStart()
-    {
-        // Before any control is touched, every slider shows the value the surface works with.
-        SchMainWindow w;
-        w.show();
-        SchDrawingSurface *s = w.drawingSurface();
-        const PacketParams &p = s->simulation().params();
-        QCOMPARE(s->settings().penRange, w.penRangeSlider()->value());
-        QCOMPARE(s->settings().smoothingLevel, 10.0 * w.smoothSlider()->value());
-        QCOMPARE(p.dx, w.dxSlider()->value());
-        QCOMPARE(p.p, w.pSlider()->value());
-        QCOMPARE(p.dp, w.dpSlider()->value());
-        QCOMPARE(p.z, w.zSlider()->value());
-        // And they act so: the first pen click, the first smoothing and the first packet.
-        const int mid = s->midRow(), width = s->width();
-        std::vector<double> want(N, 0.0);
-        int last = -1;
-        drag(s, {{width / 2, mid - 80}});
-        PotentialPen::apply(want.data(), N, PotentialPen::Tent, gridIndex(width / 2, width), 80 * 0.0001,
-                            w.penRangeSlider()->value(), last);
-        QVERIFY2(std::equal(want.begin(), want.end(), s->getPot()), "pen range");
-        find<QPushButton>(w, "Fourier")->click();
-        drag(s, {{width / 2 - 60, 20}, {width / 2 + 40, 300}});
-        SmoothingFilter().smooth(want.data(), gridIndex(width / 2 - 60, width), gridIndex(width / 2 + 40, width),
-                                 10.0 * w.smoothSlider()->value());
-        QVERIFY2(std::equal(want.begin(), want.end(), s->getPot()), "smoothing level");
-        find<QPushButton>(w, "Pack")->click();
-        drag(s, {{width / 4, mid - 100}});
-        std::vector<std::complex<double>> psi(N);
-        initPacket(psi.data(), gridIndex(width / 4, width), 100, w.dxSlider()->value(), w.pSlider()->value(),
-                   w.dpSlider()->value(), s->height());
-        QVERIFY2(std::equal(psi.begin(), psi.end(), s->simulation().wave()), "packet width, momentum and spread");
-    }
-
     void sideWindowsAndEverySlider()
     {
         SchMainWindow w;
@@ -213,33 +171,30 @@ private slots:
         QVERIFY(streu->isChecked());
         find<QPushButton>(w, "Fourier")->click(); // enables "Smooth: "
 
-        // Range, page step and first position of every slider, worked with the keyboard: each value
-        // reaches its receiver, and the screen shows what it changes.
+        // Range, page step and first position of every slider, worked with the keyboard: from the
+        // start each value is the one in force; each reaches its receiver (the packet sliders
+        // rebuild the packet at its first place), and the screen shows what it changes.
         struct Row {
             QSlider *slider;
             EditableSlider *control; // with its entry, if any
             int min, max, initial;
-            std::function<bool(int)> reached;
+            std::function<bool(int)> inForce;
             QWidget *shows;
             int page = 1;
+            bool packet = false;
         };
-        const auto control = [s](EditableSlider *c, int min, int max, int initial, std::function<bool(int)> reached) {
-            return Row{c->slider(), c, min, max, initial, reached, s};
+        const auto control = [s](EditableSlider *c, int min, int max, int initial, std::function<bool(int)> inForce, bool packet = false) {
+            return Row{c->slider(), c, min, max, initial, inForce, s, 1, packet};
         };
         const auto in = [](const QWidget *window, const char *name) { return window->findChild<QSlider *>(name); };
-        const auto rebuilt = [s](bool same) { // the packet (at its first place) built anew from the new values
-            std::vector<std::complex<double>> psi(N);
-            const PacketParams &p = s->simulation().params();
-            initPacket(psi.data(), 512, 200, p.dx, p.p, p.dp, s->height());
-            return same && std::equal(psi.begin(), psi.end(), s->simulation().wave());
-        };
+        const PacketParams &p = s->simulation().params();
         const QList<Row> rows = {
             control(w.penRangeSlider(), 10, 1100, 30, [s](int v) { return s->settings().penRange == v; }),
             control(w.smoothSlider(), 10, 100, 30, [s](int v) { return s->settings().smoothingLevel == 10.0 * v; }),
-            control(w.dxSlider(), 40, 500, 40, [&](int v) { return rebuilt(s->simulation().params().dx == v); }),
-            control(w.pSlider(), -100, 100, 0, [&](int v) { return rebuilt(s->simulation().params().p == v); }),
-            control(w.dpSlider(), 1, 100, 10, [&](int v) { return rebuilt(s->simulation().params().dp == v); }),
-            control(w.zSlider(), -100, 100, 10, [s](int v) { return s->simulation().params().z == v; }),
+            control(w.dxSlider(), 40, 500, 40, [&](int v) { return p.dx == v; }, true),
+            control(w.pSlider(), -100, 100, 0, [&](int v) { return p.p == v; }, true),
+            control(w.dpSlider(), 1, 100, 10, [&](int v) { return p.dp == v; }, true),
+            control(w.zSlider(), -100, 100, 10, [&](int v) { return p.z == v; }),
             {in(ev, "Eigen"), nullptr, 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
             {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win, 100},
             {in(win, "Energiemaximum"), nullptr, 0, 8, 8,
@@ -257,12 +212,16 @@ private slots:
             };
             names << r.slider->accessibleName();
             QVERIFY2(at(r.initial), qPrintable(r.slider->accessibleName()));
+            QVERIFY2(r.inForce(r.initial), qPrintable(r.slider->accessibleName() + ": in force at the start"));
             for (const auto &[key, v] : {std::pair{Qt::Key_End, r.max}, {Qt::Key_Home, r.min}, {Qt::Key_PageUp, r.min + r.page},
                                          {Qt::Key_PageUp, std::min(r.min + 2 * r.page, r.max)}}) {
                 QTest::keyClick(r.slider, key);
                 const QString where = QString("%1 at %2: ").arg(r.slider->accessibleName()).arg(v);
+                std::vector<std::complex<double>> psi(N);
+                initPacket(psi.data(), 512, 200, p.dx, p.p, p.dp, s->height());
                 QVERIFY2(at(v), qPrintable(where + "control"));
-                QVERIFY2(r.reached(v), qPrintable(where + "receiver"));
+                QVERIFY2(r.inForce(v), qPrintable(where + "receiver"));
+                QVERIFY2(!r.packet || std::equal(psi.begin(), psi.end(), s->simulation().wave()), qPrintable(where + "packet"));
                 QVERIFY2(screenCurrent(r.shows, r.shows == s ? QRect() : r.shows->rect().adjusted(0, 50, 0, 0)), qPrintable(where + "screen"));
             }
         }
