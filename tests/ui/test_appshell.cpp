@@ -145,12 +145,11 @@ private slots:
         QVERIFY2(links.size() >= 12, qPrintable(links.join(' ')));
         for (const QString &l : links)
             QVERIFY2(sections.contains(l), qPrintable(l));
-        // A reference scrolls to its section, "Zurück" back; "Anfang" to the top.
+        // A reference scrolls to its section, "Zurück" (greyed until then) back; "Anfang" to the top.
         QScrollBar *scroll = h->browser()->verticalScrollBar();
         doc->documentLayout()->documentSize(); // laid out to the end
-        QCOMPARE(scroll->value(), 0);
         QPushButton *back = find<QPushButton>(*h, "Zurück");
-        QVERIFY(!back->isEnabled());
+        QCOMPARE(QList<int>({scroll->value(), back->isEnabled()}), QList<int>({0, false}));
         h->browser()->setSource(QUrl("#beispiele-und-aufgaben"));
         QVERIFY(scroll->value() > scroll->maximum() / 3);
         back->click();
@@ -159,30 +158,25 @@ private slots:
         QCOMPARE(scroll->value(), scroll->maximum());
         find<QPushButton>(*h, "Anfang")->click();
         QCOMPARE(scroll->value(), 0);
-        // Ctrl+F goes to the find field; Return and F3 find forwards, Shift backwards, round the end.
+        // Ctrl+F goes to the find field; Return and F3 find forwards, with Shift backwards, round the
+        // end: "Kronig" stands twice in the handbook, at a and b.
         QVERIFY(QTest::qWaitForWindowActive(h));
         QTest::keyClick(h->browser(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(h->findField()->hasFocus());
-        QTest::keyClicks(h->findField(), "Kronig"); // twice in the handbook
-        const auto at = [h] { return h->browser()->textCursor().selectionStart(); };
-        QTest::keyClick(h->findField(), Qt::Key_Return);
-        const int first = at();
-        QCOMPARE(h->browser()->textCursor().selectedText(), QString("Kronig"));
-        QTest::keyClick(h->findField(), Qt::Key_F3);
-        const int second = at();
-        QVERIFY(second > first);
-        const QList<std::pair<Qt::KeyboardModifiers, int>> walk = {{Qt::NoModifier, first}, {Qt::ShiftModifier, second},
-                                                                    {Qt::ShiftModifier, first}};
-        for (const auto &[mods, want] : walk) {
-            QTest::keyClick(h->findField(), Qt::Key_Return, mods);
-            QCOMPARE(at(), want);
+        QTest::keyClicks(h->findField(), "Kronig");
+        const QTextCursor a = doc->find("Kronig"), b = doc->find("Kronig", a);
+        QList<int> found;
+        for (const auto &[key, mods] : {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_F3, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},
+                                        {Qt::Key_Return, Qt::ShiftModifier}, {Qt::Key_Return, Qt::ShiftModifier}, {Qt::Key_F3, Qt::ShiftModifier}}) {
+            QTest::keyClick(h->findField(), key, mods);
+            found << h->browser()->textCursor().selectionStart();
         }
-        QTest::keyClick(h, Qt::Key_F3, Qt::ShiftModifier);
-        QCOMPARE(at(), second);
+        const int at = a.selectionStart(), bt = b.selectionStart();
+        QCOMPARE(found, QList<int>({at, bt, at, bt, at, bt}));
+        QCOMPARE(h->browser()->textCursor().selectedText(), QString("Kronig"));
         h->findField()->setText("Zeitmaschine");
         QTest::keyClick(h->findField(), Qt::Key_Return);
-        QCOMPARE(h->findNote(), QString("nicht gefunden"));
-        QCOMPARE(at(), second);
+        QCOMPARE(h->findNote() + " " + h->browser()->textCursor().selectedText(), QString("nicht gefunden Kronig"));
         QTest::keyClick(h->findField(), Qt::Key_Backspace);
         QCOMPARE(h->findNote(), QString()); // an edit clears the note
         // Each main window has its own, which goes with it and never keeps the program running.

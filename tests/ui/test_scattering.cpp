@@ -29,6 +29,15 @@ static const QRgb Black = 0x000000, White = 0xffffff, Blue = 0x0000ff, Red = 0xf
 static const QString Severe = "Error: Es ist ein schwerwiegender Anwendungsfehler aufgetreten!\n\n";
 static QSlider *slider(const QWidget &w, const char *name) { return w.findChild<QSlider *>(name); }
 static QLineEdit *widthEntry(const QWidget &w) { return w.findChild<QLineEdit *>("PotentialbreiteWert"); }
+// What the width entry and the scale and energy labels show, as "0.00200 1 2*Vmax".
+static QString shown(const QWidget &w)
+{
+    QStringList texts(widthEntry(w)->text());
+    for (QLabel *l : w.findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (l->frameStyle() == (QFrame::Panel | QFrame::Sunken))
+            texts << l->text();
+    return texts.join(' ');
+}
 static QRgb at(const QImage &img, int x, int y) { return img.pixel(x, y) & 0xffffff; }
 static void expectPixels(const QImage &img, std::initializer_list<std::array<QRgb, 3>> pixels) // {x, y, colour}
 {
@@ -71,24 +80,20 @@ private slots:
         std::fill(s.begin() + 400, s.begin() + 600, 0.5); // 500 in the window's units
         QVERIFY(!w.setPotential(s.data(), 1024));
         Plot *plot = w.plot();
-        QCOMPARE(w.windowTitle(), QString("Streuung einer ebenen Welle"));
-        QCOMPARE(plot->windowTitle(), QString("Streuamplituden"));
+        QCOMPARE(w.windowTitle() + " | " + plot->windowTitle(), QString("Streuung einer ebenen Welle | Streuamplituden"));
         for (QWidget *side : std::initializer_list<QWidget *>{&w, plot})
             QVERIFY2(!side->testAttribute(Qt::WA_QuitOnClose), side->metaObject()->className());
         // As wide as its controls need, and the plot 10 pixels right of it (no window manager here).
         const int W = w.width();
         QVERIFY2(W >= 600, qPrintable(QString::number(W)));
-        QVERIFY(plot->isWindow());
-        QVERIFY(plot->isVisible());
+        QVERIFY(plot->isWindow() && plot->isVisible());
         QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, W, 500}, {W + 10, 0, 500, 500}}));
         w.show();
         for (QSlider *s : {slider(w, "Potentialbreite"), slider(w, "Potentialskala")}) // the handle travels 150 pixels
             QVERIFY2(s->width() - s->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, s) >= 150, s->objectName().toLatin1());
-        for (const char *label : {"1", "2*Vmax"}) // scale and energy labels
-            QVERIFY2(find<QLabel>(w, label), label);
-        QCOMPARE(widthEntry(w)->text(), QString("0.00200"));
-        QCOMPARE(slider(w, "Potentialskala")->value(), 500);
-        QCOMPARE(plot->maximumEnergy(), 1000);
+        QCOMPARE(shown(w), QString("0.00200 1 2*Vmax"));
+        QCOMPARE(QList<int>({slider(w, "Potentialskala")->value(), slider(w, "Energiemaximum")->value(), plot->maximumEnergy()}),
+                 QList<int>({500, 8, 1000}));
         // Green potential: 0..1000 spans P = H - B - 100 above yOffset 5; x = 60 + grid * (W - 80) / 1200.
         const QImage img = w.grab().toImage();
         const int H = w.height(), P = H - find<QPushButton>(w, "Help")->height() - 100, top = int(H - 85 - P / 2.0);
@@ -100,10 +105,8 @@ private slots:
         // the scale slider moves to where it gives the same factor.
         for (int v : {8, 5, 0}) {
             slider(w, "Energiemaximum")->setValue(v);
-            QCOMPARE(w.eMax(), (10 - v) * 500.0);
-            QCOMPARE(w.potentialScale(), 1.0);
-            QCOMPARE(w.scaledSamples()[500], 500.0);
-            QCOMPARE(slider(w, "Potentialskala")->value(), 1000 / (10 - v));
+            QCOMPARE(QList<double>({w.eMax(), w.potentialScale(), w.scaledSamples()[500], double(slider(w, "Potentialskala")->value())}),
+                     QList<double>({(10 - v) * 500.0, 1.0, 500.0, double(1000 / (10 - v))}));
             find<QPushButton>(w, "Calc")->click();
             QCOMPARE(plot->storedPoints(), 2001);
             QCOMPARE(said.shares.size(), 125); // a report every 16 energies, up to the end
@@ -116,22 +119,15 @@ private slots:
         }
         // One step of the scale slider is one step's worth at the current range (10 Vmax: 0.01);
         // the energy slider leaves the factor as it is, and the next scale step is worth 0.009.
-        const QList<std::tuple<const char *, int, QStringList>> steps = {
-            {"Potentialskala", 101, {"1.01", "10*Vmax"}}, {"Energiemaximum", 1, {"1.01", "9*Vmax"}},
-            {"Potentialskala", 113, {"1.017"}},
-            // A factor the slider cannot reach at a smaller range is the slider's largest: at 2 Vmax
-            // a factor of 9 would need 4500 of 1000.
-            {"Potentialskala", 1000, {"9"}}, {"Energiemaximum", 8, {"2", "2*Vmax"}}};
+        // A factor the slider cannot reach at a smaller range is the slider's largest: at 2 Vmax a
+        // factor of 9 would need 4500 of 1000.
+        const QList<std::tuple<const char *, int, QString>> steps = {{"Potentialskala", 101, "1.01 10*Vmax"},
+            {"Energiemaximum", 1, "1.01 9*Vmax"}, {"Potentialskala", 113, "1.017 9*Vmax"}, {"Potentialskala", 1000, "9 9*Vmax"},
+            {"Energiemaximum", 8, "2 2*Vmax"}, {"Energiemaximum", 0, "2 10*Vmax"}, {"Potentialskala", 50, "0.5 10*Vmax"}};
         for (const auto &[name, value, labels] : steps) {
             slider(w, name)->setValue(value);
-            for (const QString &l : labels)
-                QVERIFY2(find<QLabel>(w, l), qPrintable(QString("%1 at %2: %3").arg(name).arg(value).arg(l)));
+            QCOMPARE(shown(w), "0.00200 " + labels);
         }
-        QCOMPARE(slider(w, "Potentialskala")->value(), 1000);
-        QCOMPARE(w.potentialScale(), 2.0);
-        slider(w, "Energiemaximum")->setValue(0);
-        slider(w, "Potentialskala")->setValue(50); // 50 / 1000 of the energy range, 10 Vmax
-        QVERIFY(find<QLabel>(w, "0.5"));
         QCOMPARE(w.scaledSamples()[500], 250.0);
     }
 
@@ -179,29 +175,26 @@ private slots:
         peak[500] = 0.0027; // the scale slider at 499, its label 0.998
         std::fill(pit.begin() + 300, pit.begin() + 700, -0.005); // no positive sample
         std::fill(well.begin() + 300, well.begin() + 700, -0.005); // none either: its rim is 0
-        const QList<std::pair<const std::vector<double> *, QStringList>> cases = {
-            {&first, {"2*Vmax"}}, {&peak, {"0.998", "2*Vmax"}}, {&well, {"1*Tiefe"}}, {&pit, {"1", "1*Tiefe"}}};
+        const QList<std::pair<const std::vector<double> *, QString>> cases = {
+            {&first, "1 2*Vmax"}, {&peak, "0.998 2*Vmax"}, {&well, "1 1*Tiefe"}, {&pit, "1 1*Tiefe"}};
         for (const auto &[s, labels] : cases) {
             const ScatterSetup set = ScatterSetup::prepare(s->data(), 1024);
             QVERIFY(!w.setPotential(s->data(), 1024));
             QCOMPARE(w.rawSamples(), set.raw);
-            QCOMPARE(w.leftEdge(), set.leftEdge);
-            QCOMPARE(w.rightEdge(), set.rightEdge);
-            QCOMPARE(w.eMax(), set.eMax);
-            QCOMPARE(slider(w, "Potentialskala")->value(), set.scaleValue);
-            QCOMPARE(w.potentialScale(), ScatterSetup::potentialScale(set.eMax, set.scaleValue, set.vRef));
             QCOMPARE(w.scaledSamples(), w.rawSamples()); // sweeps use the plain copy
-            QCOMPARE(w.plot()->maximumEnergy(), int(set.eMax));
+            QCOMPARE(QList<double>({double(w.leftEdge()), double(w.rightEdge()), w.eMax(), double(slider(w, "Potentialskala")->value()),
+                                    w.potentialScale(), double(w.plot()->maximumEnergy())}),
+                     QList<double>({double(set.leftEdge), double(set.rightEdge), set.eMax, double(set.scaleValue),
+                                    ScatterSetup::potentialScale(set.eMax, set.scaleValue, set.vRef), double(int(set.eMax))}));
             QCOMPARE(w.findChildren<Plot *>().size(), 1); // each potential replaces the plot
-            for (const QString &l : labels)
-                QVERIFY2(find<QLabel>(w, l), qPrintable(l));
+            QCOMPARE(shown(w).section(' ', 1), labels);
         }
         for (int v = 8; v >= 0; --v) { // "Energiemaximum" scales the depth 3; the drawing never flips; each sweep runs
             const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(v, -2.0, -5.0, 3.0);
             slider(w, "Energiemaximum")->setValue(v);
             slider(w, "Potentialskala")->setValue(300 + v);
             QCOMPARE(w.eMax(), r.eMax);
-            QVERIFY2(find<QLabel>(w, QString::number(r.factor) + "*Tiefe"), qPrintable(QString::number(v)));
+            QCOMPARE(shown(w).section(' ', 2), QString::number(r.factor) + "*Tiefe");
             QCOMPARE(w.plot()->maximumEnergy(), int(r.eMax));
             QVERIFY2(w.potentialScale() > 0, qPrintable(QString::number(w.potentialScale())));
             QVERIFY2(w.scaledSamples()[500] < 0, qPrintable(QString::number(w.scaledSamples()[500])));
@@ -251,12 +244,9 @@ private slots:
         // sweep when cancelled. Looked at here without ever waiting for it.
         DialogProgress progress(&w);
         const QProgressDialog &d = progress.dialog();
-        QCOMPARE(d.windowTitle(), QString("Streuung einer ebenen Welle"));
-        QCOMPARE(d.labelText(), QString("Die Streukoeffizienten werden berechnet ..."));
+        QCOMPARE(d.windowTitle() + " | " + d.labelText(), QString("Streuung einer ebenen Welle | Die Streukoeffizienten werden berechnet ..."));
         QVERIFY(find<QPushButton>(d, "Abbrechen"));
-        QCOMPARE(d.minimumDuration(), 400);
-        QCOMPARE(d.windowModality(), Qt::ApplicationModal);
-        QCOMPARE(d.maximum(), 1000);
+        QCOMPARE(QList<int>({d.minimumDuration(), d.windowModality(), d.maximum()}), QList<int>({400, Qt::ApplicationModal, 1000}));
         QVERIFY(progress.advance(0.25));
         QCOMPARE(d.value(), 250);
         progress.dialog().cancel();
