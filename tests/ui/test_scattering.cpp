@@ -189,6 +189,14 @@ private slots:
             QCOMPARE(w.findChildren<Plot *>().size(), 1); // each potential replaces the plot
             QCOMPARE(shown(w).section(' ', 1), labels);
         }
+        const auto greenRow = [&w](int grid) { // the first green row in the column of grid index `grid` of 1200
+            const QImage img = w.grab().toImage();
+            int y = 0;
+            while (y + 1 < img.height() && at(img, 60 + grid * (w.width() - 80) / 1200, y) != Green)
+                ++y;
+            return y;
+        };
+        QVERIFY2(greenRow(600) > greenRow(100), "the pit below its rim");
         for (int v = 8; v >= 0; --v) { // "Energiemaximum" scales the depth 3; the drawing never flips; each sweep runs
             const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(v, -2.0, -5.0, 3.0);
             slider(w, "Energiemaximum")->setValue(v);

@@ -45,7 +45,7 @@ QList<int> drawn(SchEFView &v)
             ks << k;
     return ks;
 }
-int row(SchEFView &v, double e) { return 55 + int(530 - (e - v.energyMin()) * 530 / (v.energyMax() - v.energyMin())); }
+int row(SchEFView &v, double e) { return 55 + int(v.height() - 70 - (e - v.energyMin()) * (v.height() - 70) / (v.energyMax() - v.energyMin())); }
 // The strip left of the plot, below the controls, holds exactly these white texts (at their baselines).
 bool margin(SchEFView &v, const std::vector<std::pair<QString, QPoint>> &texts)
 {
@@ -111,6 +111,9 @@ private slots:
         ed->setText("00"); // a number typed is one state again, even the one the slider stands on
         QVERIFY(v.isSingleMode());
         QCOMPARE(drawn(v), QList<int>{0});
+        v.resize(600, 400); // at a new size the frame and the labels where the layout puts them
+        QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 382}}, {"0", {40, row(v, 0.0) + 3}}, {"0.19", {2, row(v, v.eigenValueAt(0)) + 3}}}));
+        QVERIFY2(count(v, QRect(584, 384, 1, 1), White), "the frame's corner");
     }
 
     void otherPotentialsAndTheSignOfTheStates()
