@@ -1,4 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The surface's picture (input -> what must happen):
+//   a frame        on black, column i shows grid index (i * 1024) div width as a line from the
+//                  potential's row (the middle row without one) up by height/2 |psi| rows, in the
+//                  phase colour; NaN, infinities and huge values harm nothing; what changed lies inside
+//                  the area reported, the same frame again reports none, a frame after anything drawn
+//                  over it is a fresh one
+//   marks          behind the wave: a frame erases back to them; new marks make a fresh frame
+//   potential      a curve one pixel thin through each column's row, steps joined
+//   band           its outline flipped once (also one pixel wide or high), twice restores; clear: black
 #include "physics/grid.h"
 #include "physics/phasecolour.h"
 #include "physics/wavepacket.h"
@@ -119,12 +128,48 @@ private slots:
         }
         c.xorRectangle(QRect(QPoint(200, 50), QPoint(300, 350)));
         QCOMPARE(c.image(), curve);
-        c.xorRectangle(QRect(QPoint(40, 60), QPoint(40, 60)));
-        QCOMPARE(c.image().pixel(40, 60), White);
+        for (const QRect &r : {QRect(40, 60, 1, 1), QRect(40, 70, 30, 1), QRect(40, 80, 1, 30)}) { // one pixel wide or high
+            c.xorRectangle(r);
+            for (QPoint p : {r.topLeft(), r.bottomRight()})
+                QVERIFY2(c.image().pixel(p) == White, qPrintable(QString("(%1, %2)").arg(p.x()).arg(p.y())));
+        }
         c.clear();
         QImage black(512, 400, QImage::Format_RGB32);
         black.fill(Black);
         QCOMPARE(c.image(), black);
+    }
+
+    void marksStayBehindTheFrames()
+    {
+        EvolutionComposer c;
+        c.resize(300, 200, 1.0);
+        EvolutionComposer::Overlay marks;
+        marks.energyRow = 50;
+        marks.bandTop = 45;
+        marks.bandBottom = 55;
+        marks.lineColumn = 120;
+        QVERIFY(c.setOverlay(marks));
+        QVERIFY2(!c.setOverlay(marks), "the same again is no change");
+        c.clear();
+        const QImage blank = c.image();
+        const struct { int x, y; QRgb colour; } shown[] = {{10, 50, EvolutionComposer::EnergyColour}, {10, 49, EvolutionComposer::BandColour},
+            {10, 51, EvolutionComposer::BandColour}, {10, 45, EvolutionComposer::BandColour}, {10, 56, Black}, {120, 3, EvolutionComposer::LineColour},
+            {120, 4, Black}, {120, 5, Black}, {120, 6, EvolutionComposer::LineColour}, {121, 3, Black}};
+        for (const auto &m : shown) // every third row of the line's column, from the top
+            QVERIFY2(blank.pixel(m.x, m.y) == m.colour, qPrintable(QString("(%1, %2)").arg(m.x).arg(m.y)));
+        std::vector<cplx> tall(N, cplx(0.9, 0.2)), zero(N);
+        c.compose(tall.data(), nullptr);
+        QCOMPARE(c.image().pixel(30, 50), c.image().pixel(30, 60)); // the wave hides the marks
+        c.compose(zero.data(), nullptr);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x)
+                if (y != 100 && c.image().pixel(x, y) != blank.pixel(x, y)) // the zero wave's foot is row 100
+                    QFAIL(qPrintable(QString("(%1, %2) not restored").arg(x).arg(y)));
+        marks.energyRow = 60;
+        QVERIFY(c.setOverlay(marks));
+        QCOMPARE(c.compose(zero.data(), nullptr), QRect(0, 0, 300, 200)); // new marks: a fresh frame
+        QCOMPARE(c.image().pixel(10, 60), EvolutionComposer::EnergyColour);
+        QCOMPARE(c.image().pixel(10, 50), EvolutionComposer::BandColour);
     }
 };
 

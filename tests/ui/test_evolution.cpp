@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "physics/grid.h"
+// The running evolution on the surface (control or input -> what must happen):
+//   Start, tempo        a frame every 16 ms (precise timer) with the steps a second is worth: 16, 48,
+//                       128, 512; "So schnell wie möglich" one step a tick of a 0 ms timer; a new tempo
+//                       from the next frame; stopped time is not made up; after the stop no tick counts
+//   single step         one step, on the screen at once, the status told
+//   restart             the packet as placed, bit for bit, t = 0, also while running
+//   marks               <E> on its row, the band of +-Delta E, the dotted measuring line on the highest
+//                       point until Ctrl + left drag moves it (in any mode, changing nothing else)
+//   status line         time, left/right of the line, norm, <x>, Delta x, <p>, Delta p, <E>, Delta E
+//   quantaura-export evolve   the window's simulation, its rows and exit codes
 #include "physics/packetsimulation.h"
 #include "physics/wavepacket.h"
 #include "ui/evolution/evolutioncomposer.h"
 #include "ui/evolution/potentialmodel.h"
-#include "ui/evolution/schdrawingsurface.h"
 #include "csvwriter.h"
 #include "evolvecommand.h"
 #include "uitestutil.h"
@@ -12,89 +20,57 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <complex>
-#include <vector>
-
 using cplx = std::complex<double>;
 constexpr int N = GridPoints;
 const QRgb Black = qRgb(0, 0, 0), White = qRgb(255, 255, 255);
 const QRgb Energy = EvolutionComposer::EnergyColour, Band = EvolutionComposer::BandColour, Dot = EvolutionComposer::LineColour;
 
-// A gesture with the Ctrl key held, as the measuring line wants it.
-void ctrlDrag(QWidget *w, const QList<QPoint> &path)
-{
-    const auto send = [w](QEvent::Type t, QPoint pos, Qt::MouseButton b, Qt::MouseButtons bs) {
-        QMouseEvent ev(t, QPointF(pos), QPointF(w->mapToGlobal(pos)), b, bs, Qt::ControlModifier);
-        QApplication::sendEvent(w, &ev);
-    };
-    send(QEvent::MouseButtonPress, path.first(), Qt::LeftButton, Qt::LeftButton);
-    for (int i = 1; i < path.size(); ++i)
-        send(QEvent::MouseMove, path[i], Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, path.last(), Qt::LeftButton, Qt::NoButton);
-}
-
 class TestEvolution : public QObject
 {
     Q_OBJECT
 
-    // A 1024 x 400 surface (column = grid index, potential 0 on row 200) whose clock is `now`.
-    struct Fixture {
-        SchDrawingSurface s{nullptr};
-        double now = 100.0;
-        Fixture()
-        {
-            s.pacing()->clock = [this] { return now; };
-            s.resize(1024, 400);
-            s.show();
-            QCoreApplication::processEvents();
-        }
-        QImage shot() { return s.grab().toImage(); }
-        std::vector<cplx> wave() const { return {s.simulation().wave(), s.simulation().wave() + N}; }
-        void place(QPoint at)
-        {
-            s.packOnOff(true);
-            drag(&s, {at});
-        }
-        void frameAt(double t)
-        {
-            now = t;
-            QVERIFY(QMetaObject::invokeMethod(s.findChild<QTimer *>(), "timeout"));
-        }
-    };
-
 private slots:
     void framesFollowTheClockAtTheChosenTempo()
     {
-        Fixture f;
+        SurfaceFixture f;
         f.place({300, 150});
         f.s.setP(100);
-        QCOMPARE(f.s.pacing()->tempo(), Pacer::Normal);
-        f.s.startEvolution(true);
         QTimer *timer = f.s.findChild<QTimer *>();
-        timer->stop(); // the ticks are given by hand
-        QCOMPARE(timer->interval(), PacedTimer::FrameInterval);
-        QCOMPARE(timer->timerType(), Qt::PreciseTimer);
-        for (int k = 1; k <= 60; ++k) // a second at 60 frames per second
-            f.frameAt(100.0 + k / 60.0);
-        QVERIFY2(std::abs(f.s.simulation().stepCount() - 128) <= 1, qPrintable(QString::number(f.s.simulation().stepCount())));
+        long long steps = 0;
+        const int rates[] = {16, 48, 128, 512};
+        for (int t = Pacer::VerySlow; t <= Pacer::Fast; ++t) { // a second at 60 frames per second
+            f.s.pacing()->setTempo(t);
+            QVERIFY2(!timer->isActive(), "a tempo does not start a stopped evolution");
+            f.s.startEvolution(true);
+            timer->stop(); // the ticks are given by hand
+            QCOMPARE(timer->interval(), PacedTimer::FrameInterval);
+            QCOMPARE(PacedTimer::FrameInterval, 16);
+            QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+            const double start = f.now;
+            for (int k = 1; k <= 60; ++k)
+                f.frameAt(start + k / 60.0);
+            const long long done = f.s.simulation().stepCount() - steps;
+            QVERIFY2(std::abs(done - rates[t]) <= 1, qPrintable(QString("tempo %1: %2 steps").arg(t).arg(done)));
+            steps += done;
+            f.s.startEvolution(false);
+        }
         QVERIFY(screenCurrent(&f.s));
-        const long long second = f.s.simulation().stepCount();
-        f.s.pacing()->setTempo(Pacer::Fast); // from the next frame on
-        f.frameAt(101.125);
-        QCOMPARE(f.s.simulation().stepCount(), second + 64);
-        f.s.pacing()->setTempo(Pacer::Fastest);
+        f.s.startEvolution(true);
+        f.s.pacing()->setTempo(Pacer::Fastest); // while running: a 0 ms timer, a step a tick
         QCOMPARE(timer->interval(), 0);
         timer->stop();
-        f.frameAt(101.125);
-        f.frameAt(101.125);
-        QCOMPARE(f.s.simulation().stepCount(), second + 66);
+        f.frameAt(f.now);
+        f.frameAt(f.now);
+        QCOMPARE(f.s.simulation().stepCount(), steps + 2);
         f.s.pacing()->setTempo(Pacer::Normal);
         f.s.startEvolution(false);
-        f.frameAt(200.0); // a tick still queued after the stop: nothing
-        QCOMPARE(f.s.simulation().stepCount(), second + 66);
+        const QImage stopped = f.shot();
+        f.frameAt(f.now + 100.0); // a tick still queued after the stop: nothing
+        QCOMPARE(f.s.simulation().stepCount(), steps + 2);
+        QCOMPARE(f.shot(), stopped);
         f.s.startEvolution(true); // the stopped time is not made up
-        f.frameAt(200.25);
-        QCOMPARE(f.s.simulation().stepCount(), second + 66 + 32);
+        f.frameAt(f.now + 0.25);
+        QCOMPARE(f.s.simulation().stepCount(), steps + 2 + 32);
         f.s.startEvolution(false);
         // The frames are the packet's steps: the same as a simulation stepped alongside.
         PacketSimulation ref(f.s.getPot());
@@ -107,7 +83,7 @@ private slots:
 
     void singleStepAndRestart()
     {
-        Fixture f;
+        SurfaceFixture f;
         std::vector<double> well(N, 0.0);
         std::fill(well.begin() + 300, well.begin() + 700, -0.01);
         f.s.setPot(well.data());
@@ -135,6 +111,7 @@ private slots:
         f.s.findChild<QTimer *>()->stop();
         f.frameAt(101.0);
         f.frameAt(102.0);
+        QCOMPARE(status.last()[0].toString().section(' ', 0, 2), QString("t = 2"));
         f.s.restart();
         QVERIFY(f.s.isRunning());
         QVERIFY2(f.wave() == placed, "restarted while running");
@@ -144,12 +121,12 @@ private slots:
         f.s.startEvolution(false);
     }
 
-    void energyBandAndMeasuringLineStandBehindThePicture()
+    void energyBandMeasuringLineAndStatus()
     {
         // A plateau of 0.005 (row 150) left of 500 and a barrier of 0.01 at 600..620, whose middle
         // 610 is the highest point. A packet of momentum 100 at 300 on the plateau has <E> =
         // 0.005 + 2.6e-4 (row 147) and Delta E = 2.5e-4 (rows 144 to 149).
-        Fixture f;
+        SurfaceFixture f;
         std::vector<double> pot(N, 0.0);
         std::fill(pot.begin(), pot.begin() + 500, 0.005);
         std::fill(pot.begin() + 600, pot.begin() + 621, 0.01);
@@ -162,19 +139,23 @@ private slots:
         QCOMPARE(f.s.measuringLine(), 610);
         for (const char *mode : {"packet", "potential"}) {
             const QImage img = f.shot();
-            QVERIFY2(img.pixel(100, 147) == Energy, mode);
-            QVERIFY2(img.pixel(100, 145) == Band, mode);
-            QVERIFY2(img.pixel(100, 149) == Band, mode);
-            QVERIFY2(img.pixel(100, 143) == Black, mode);
-            QVERIFY2(img.pixel(610, 30) == Dot, mode); // every third row of the line's column
-            QVERIFY2(img.pixel(610, 31) == Black, mode);
-            QVERIFY2(img.pixel(611, 30) == Black, mode);
+            const struct { int x, y; QRgb colour; } marks[] = {{100, 147, Energy}, {100, 145, Band}, {100, 149, Band},
+                {100, 143, Black}, {610, 30, Dot}, {610, 31, Black}, {610, 33, Dot}, {611, 30, Black}}; // every third row
+            for (const auto &m : marks)
+                QVERIFY2(img.pixel(m.x, m.y) == m.colour, qPrintable(QString("%1: (%2, %3)").arg(mode).arg(m.x).arg(m.y)));
             QVERIFY2(screenCurrent(&f.s), mode);
             f.s.potOnOff(true);
         }
         QCOMPARE(f.shot().pixel(100, 150), White); // the potential over the marks
-        QVERIFY(f.s.statusText().contains(QString::fromUtf8("⟨x⟩ = 300.0  Δx = 50.0")));
-        QVERIFY(f.s.statusText().contains("links 1.000   rechts 0.000   Norm 1.000000"));
+        // The status line: each number in its unit and decimals (a -0 shows as 0).
+        const auto fixed = [](double v, int d) { return QString::number(std::fabs(v) < 0.5 * std::pow(10.0, -d) ? 0.0 : v, 'f', d); };
+        const PacketMeasurement m = f.s.simulation().measure(610);
+        QCOMPARE(f.s.statusText(), QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ   links 1.000   rechts 0.000   Norm 1.000000\n"
+                                                     "⟨x⟩ = 300.0  Δx = 50.0   ⟨p⟩ = %1  Δp = %2   ⟨E⟩ = %3  ΔE = %4")
+                                       .arg(fixed(m.meanP, 5), fixed(m.spreadP, 5), fixed(m.meanE, 6), fixed(m.spreadE, 6)));
+        f.s.setP(0); // at rest, <p> = -0.00000 by rounding shows as 0
+        QVERIFY2(f.s.statusText().contains(QString::fromUtf8("⟨p⟩ = 0.00000 ")), qPrintable(f.s.statusText()));
+        f.s.setP(100);
 
         // Ctrl + left drag moves the line in every mode and changes nothing else.
         const std::vector<cplx> packet = f.wave();
@@ -183,9 +164,9 @@ private slots:
             f.s.packOnOff(QByteArray(mode) == "packet");
             f.s.potOnOff(QByteArray(mode) != "packet");
             f.s.fourierOnOff(QByteArray(mode) == "smoothing");
-            ctrlDrag(&f.s, {{450, 300}, {700, 100}, {x, 300}});
+            drag(&f.s, {{450, 300}, {700, 100}, {x, 300}}, Qt::LeftButton, Qt::ControlModifier);
             QVERIFY2(f.s.measuringLine() == x, mode);
-            QVERIFY2(std::equal(pot.begin(), pot.end(), f.s.getPot()), mode);
+            QVERIFY2(f.holds(pot), mode);
             QVERIFY2(f.wave() == packet, mode);
             QVERIFY2(f.s.potential()->history()->count() == 1, mode);
             QVERIFY2(f.shot().pixel(x, 30) == Dot, mode);
@@ -194,20 +175,24 @@ private slots:
         }
         f.s.fourierOnOff(false);
         QVERIFY(f.s.statusText().contains("links 0.000   rechts 1.000"));
-        pot[900] = 0.02; // a line that was moved stays
+        pot[900] = 0.015; // a line that was moved stays
         f.s.setPot(pot.data());
         QCOMPARE(f.s.measuringLine(), 0);
         f.s.followHighestPoint();
         QCOMPARE(f.s.measuringLine(), 900);
         QCOMPARE(f.shot().pixel(900, 300), Dot);
-
+        drag(&f.s, {{300, 10}}); // and follows it again, also through a pen stroke
+        QCOMPARE(f.s.measuringLine(), 300);
+        f.s.setMeasuringLine(5000); // at most past the last point: all of it left
+        QCOMPARE(f.s.measuringLine(), N);
+        QVERIFY(f.s.statusText().contains("links 1.000   rechts 0.000"));
     }
 
     void runningFramesEraseToTheMarks()
     {
         // A fast packet (k = 0.195, 9.7 points a step) running right: where it was when the run
         // began, the marks come back. Its energy 0.019 lies on row 10.
-        Fixture f;
+        SurfaceFixture f;
         f.s.setDX(100);
         f.s.setDP(1);
         f.s.setP(1000);
@@ -240,18 +225,25 @@ private slots:
             if (!parser.parse(QStringList("quantaura-export") + args))
                 return -1;
             CsvWriter csv{CsvFormat{}};
+            complaints.clear();
             const int status = EvolveCommand::run(parser, pot, csv, [&](const QString &text) { complaints << text; });
             out = csv.text();
             return status;
         };
         std::string out;
-        const QList<QStringList> bad = {{"--p", "100"}, {"--x0", "300"}, {"--x0", "1024", "--p", "1"}, {"--x0", "3", "--p", "x"},
-                                        {"--x0", "3", "--p", "1", "--every", "0"}, {"--x0", "3", "--p", "1", "--line", "-1"}};
-        for (const QStringList &args : bad) {
-            complaints.clear();
-            QVERIFY2(run(args, out) == 2, qPrintable(args.join(' ')));
-            QVERIFY2(complaints.size() == 1, qPrintable(args.join(' ')));
+        // Each option at the ends of its range and one past them.
+        const QStringList packet = {"--x0", "3", "--p", "1"};
+        const QList<QPair<QStringList, int>> ranges = {{{"--p", "100"}, 2}, {{"--x0", "300"}, 2}, {{"--x0", "1023", "--p", "1", "--steps", "0"}, 0},
+            {{"--x0", "1024", "--p", "1"}, 2}, {{"--x0", "-1", "--p", "1"}, 2}, {{"--x0", "3", "--p", "x"}, 2},
+            {packet + QStringList{"--every", "0"}, 2}, {packet + QStringList{"--every", "1", "--steps", "0"}, 0},
+            {packet + QStringList{"--line", "-1"}, 2}, {packet + QStringList{"--line", "1024", "--steps", "0"}, 0},
+            {packet + QStringList{"--line", "1025"}, 2}, {packet + QStringList{"--steps", "100001"}, 2},
+            {packet + QStringList{"--dp", "0", "--dx", "2", "--steps", "0"}, 0}, {packet + QStringList{"--dx", "1"}, 2}};
+        for (const auto &[args, code] : ranges) {
+            QVERIFY2(run(args, out) == code, qPrintable(args.join(' ')));
+            QVERIFY2(complaints.size() == (code ? 1 : 0), qPrintable(args.join(' ')));
         }
+        run(packet + QStringList{"--line", "-1"}, out);
         QCOMPARE(complaints.first(), QString("--line -1: erwartet eine ganze Zahl von 0 bis 1024."));
         QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "25", "--every", "10"}, out), 0);
         QStringList rows = QString::fromStdString(out).trimmed().split('\n');
@@ -263,7 +255,7 @@ private slots:
         QCOMPARE(times, QStringList({"0", "500", "1000", "1250"})); // every 10 steps and the last
         QCOMPARE(rows[0].section(',', 1, 2), QString("1,300")); // the packet as placed
         // The window's packet, placed there with the sliders' values, after 25 steps.
-        Fixture f;
+        SurfaceFixture f;
         f.s.setPot(pot.data());
         f.s.setP(100);
         f.place({300, 100});
@@ -274,6 +266,8 @@ private slots:
         for (int k = 0; k < 8; ++k)
             QVERIFY2(std::fabs(last[k].toDouble() - want[k]) <= 1e-9 * std::fabs(want[k]) + 1e-15,
                      qPrintable(QString("column %1: %2, window %3").arg(k).arg(last[k]).arg(want[k])));
+        QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "20"}, out), 0); // by default every 10 steps
+        QCOMPARE(QString::fromStdString(out).count('\n'), 4);
         QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "0", "--line", "0"}, out), 0);
         QVERIFY(QString::fromStdString(out).endsWith(",0,1\n")); // all right of a line at 0
 
@@ -282,14 +276,11 @@ private slots:
         // keeps its energy. States the potential does not have: 1; a list that is none: 2.
         for (int j = 0; j < N; ++j)
             pot[j] = std::fabs(j - 511.5) < 4 ? 0.004 : (std::fabs(j - 511.5) < 104 ? -0.02 : 0.0);
-        const QList<QStringList> badStates = {{"--states", "0,0"}, {"--states", "1,x"}, {"--states", "500"}, {"--states", "0", "--x0", "3"},
-                                              {"--states", "0", "--dp", "3"}};
-        for (const QStringList &args : badStates) {
-            complaints.clear();
+        for (const QStringList &args : QList<QStringList>{{"--states", "0,0"}, {"--states", "1,x"}, {"--states", "500"},
+                                                          {"--states", "0", "--x0", "3"}, {"--states", "0", "--dp", "3"}}) {
             QVERIFY2(run(args, out) == 2, qPrintable(args.join(' ')));
             QVERIFY2(complaints.size() == 1, qPrintable(args.join(' ')));
         }
-        complaints.clear();
         QCOMPARE(run({"--states", "0,82"}, out), 1);
         QCOMPARE(complaints, QStringList("--states: für das Teilchen der Zeitentwicklung hat dieses Potential 82 gebundene "
                                          "Zustände (0 bis 81), nicht 82."));
@@ -303,34 +294,6 @@ private slots:
         QVERIFY2(half[7].toDouble() > 0.99, qPrintable("right after half a period: " + rows[1]));
         QVERIFY2(std::fabs(half[1].toDouble() - 1.0) < 1e-9, qPrintable("norm: " + rows[1]));
         QCOMPARE(half[4], start[4]); // <E>
-    }
-
-    void composedFramesEraseToTheMarks()
-    {
-        EvolutionComposer c;
-        c.resize(300, 200, 1.0);
-        EvolutionComposer::Overlay marks;
-        marks.energyRow = 50;
-        marks.bandTop = 45;
-        marks.bandBottom = 55;
-        marks.lineColumn = 120;
-        QVERIFY(c.setOverlay(marks));
-        QVERIFY2(!c.setOverlay(marks), "the same again is no change");
-        c.clear();
-        const QImage blank = c.image();
-        std::vector<cplx> tall(N, cplx(0.9, 0.2)), zero(N);
-        c.compose(tall.data(), nullptr);
-        QCOMPARE(c.image().pixel(30, 50), c.image().pixel(30, 60)); // the wave hides the marks
-        c.compose(zero.data(), nullptr);
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 300; ++x)
-                if (y != 100 && c.image().pixel(x, y) != blank.pixel(x, y)) // the zero wave's foot is row 100
-                    QFAIL(qPrintable(QString("(%1, %2) not restored").arg(x).arg(y)));
-        marks.energyRow = 60;
-        QVERIFY(c.setOverlay(marks));
-        QCOMPARE(c.compose(zero.data(), nullptr), QRect(0, 0, 300, 200)); // new marks: a fresh frame
-        QCOMPARE(c.image().pixel(10, 60), Energy);
-        QCOMPARE(c.image().pixel(10, 50), Band);
     }
 };
 

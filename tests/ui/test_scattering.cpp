@@ -1,9 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The scattering window and its coefficient plot (control or input -> what must happen):
+//   a potential        its ScatterSetup's grid, edges, ranges and scale slider; the plot 10 pixels right
+//                      of the window, replaced by the next potential; neither keeps the program running
+//   all zero, no samples, nothing finite   refused with its message, the four controls greyed
+//   labels             width "0.00200" (5 decimals), scale factor (6 digits), "f*Vmax", or "f*Tiefe"
+//                      where no sample is above 0 (a well whose rim is 0 too)
+//   Potentialbreite    PageUp/Down 0.001, Shift+arrow 0.0001; typed: any spelling toDouble takes, a
+//                      comma too, held to range and steps; anything else is the smallest
+//   Energiemaximum     (10 - v) Vmax; the potential keeps its height, the scale slider follows
+//   Calc               2001 points to the maximum, progress every 16 energies up to 1, cancel keeps
+//                      the points so far; one message after the progress has closed; Help unwrapped
+//   plot               panels R (red, top) and T (green, bottom) with their frames and captions; ticks
+//                      of 10^n, from the first point where that lies below 0; grid at a new scale or size
+//   marker, read-outs  the first stored point at or above the marker, 6 digits, none in a gap or
+//                      beyond the points; arrow keys walk over every point; XOR: moved twice, restored
 #include "physics/scattersetup.h"
 #include "ui/scattering/plot.h"
-#include "uitestutil.h"
 #include "ui/scattering/window.h"
-#include "ui/widgets/windowplacement.h"
+#include "uitestutil.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -11,44 +25,49 @@
 #include <array>
 #include <cmath>
 
-static const QRgb Black = 0x000000, White = 0xffffff, Blue = 0x0000ff, Red = 0xff0000, Green = 0x00ff00;
+static const QRgb Black = 0x000000, White = 0xffffff, Blue = 0x0000ff, Red = 0xff0000, Green = 0x00ff00, Gray = 0xa0a0a4;
 static const QString Severe = "Error: Es ist ein schwerwiegender Anwendungsfehler aufgetreten!\n\n";
 static QSlider *slider(const QWidget &w, const char *name) { return w.findChild<QSlider *>(name); }
 static QLineEdit *widthEntry(const QWidget &w) { return w.findChild<QLineEdit *>("PotentialbreiteWert"); }
-static const QString TooWide = Severe + "Das Potential ist zu breit um durchtunnelt zu werden.\n";
-
-// Records, besides what the recorder records, when each sweep's progress opens and closes and when
-// a box is shown, in their order.
-struct OrderRecorder : ScatterRecorder
+// What the width entry and the scale and energy labels show, as "0.00200 1 2*Vmax".
+static QString shown(const QWidget &w)
 {
-    QStringList events;
-    void error(QWidget *w, const QString &caption, const QString &text) override
-    {
-        ScatterRecorder::error(w, caption, text);
-        events << "box";
-    }
-    std::unique_ptr<SweepProgress> sweepStarted(QWidget *w) override
-    {
-        struct Logged : SweepProgress
-        {
-            std::unique_ptr<SweepProgress> inner;
-            QStringList &events;
-            Logged(std::unique_ptr<SweepProgress> p, QStringList &e) : inner(std::move(p)), events(e) {}
-            ~Logged() override { events << "progress closed"; }
-            bool advance(double share) override { return inner->advance(share); }
-        };
-        events << "progress opened";
-        return std::make_unique<Logged>(ScatterRecorder::sweepStarted(w), events);
-    }
-};
+    QStringList texts(widthEntry(w)->text());
+    for (QLabel *l : w.findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (l->frameStyle() == (QFrame::Panel | QFrame::Sunken))
+            texts << l->text();
+    return texts.join(' ');
+}
 static QRgb at(const QImage &img, int x, int y) { return img.pixel(x, y) & 0xffffff; }
 static void expectPixels(const QImage &img, std::initializer_list<std::array<QRgb, 3>> pixels) // {x, y, colour}
 {
     for (const auto &p : pixels)
         QVERIFY2(at(img, p[0], p[1]) == p[2], qPrintable(QString::asprintf("(%u, %u)", p[0], p[1])));
 }
+// How many pixels of `area` have `colour` (Red, Green: mostly that, as smoothed text is).
+static int count(const QImage &img, QRect area, QRgb colour)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = at(img, x, y);
+            n += colour == Red ? qRed(c) > 100 && qGreen(c) + qBlue(c) < 60 : colour == Green ? qGreen(c) > 100 && qRed(c) + qBlue(c) < 60 : c == colour;
+        }
+    return n;
+}
+// Does the box `area` of `w`, but for 40 pixels at either end, hold just `text`, white and centred?
+static bool textAlone(QWidget &w, QRect area, const QString &text)
+{
+    QImage ref(w.size(), QImage::Format_RGB32);
+    ref.fill(Qt::black);
+    QPainter p(&ref);
+    p.setPen(Qt::white);
+    p.drawText(area, Qt::AlignCenter, text);
+    p.end();
+    area.adjust(40, 0, -40, 0);
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(area) == ref.copy(area);
+}
 
-// The scattering window and its coefficient plot.
 class TestScattering : public QObject
 {
     Q_OBJECT
@@ -61,22 +80,20 @@ private slots:
         std::fill(s.begin() + 400, s.begin() + 600, 0.5); // 500 in the window's units
         QVERIFY(!w.setPotential(s.data(), 1024));
         Plot *plot = w.plot();
-        QCOMPARE(w.windowTitle(), QString("Streuung einer ebenen Welle"));
-        QCOMPARE(plot->windowTitle(), QString("Streuamplituden"));
+        QCOMPARE(w.windowTitle() + " | " + plot->windowTitle(), QString("Streuung einer ebenen Welle | Streuamplituden"));
+        for (QWidget *side : std::initializer_list<QWidget *>{&w, plot})
+            QVERIFY2(!side->testAttribute(Qt::WA_QuitOnClose), side->metaObject()->className());
         // As wide as its controls need, and the plot 10 pixels right of it (no window manager here).
         const int W = w.width();
         QVERIFY2(W >= 600, qPrintable(QString::number(W)));
-        QVERIFY(plot->isWindow());
-        QVERIFY(plot->isVisible());
+        QVERIFY(plot->isWindow() && plot->isVisible());
         QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, W, 500}, {W + 10, 0, 500, 500}}));
         w.show();
         for (QSlider *s : {slider(w, "Potentialbreite"), slider(w, "Potentialskala")}) // the handle travels 150 pixels
             QVERIFY2(s->width() - s->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, s) >= 150, s->objectName().toLatin1());
-        for (const char *label : {"1", "2*Vmax"}) // scale and energy labels
-            QVERIFY2(find<QLabel>(w, label), label);
-        QCOMPARE(widthEntry(w)->text(), QString("0.00200"));
-        QCOMPARE(slider(w, "Potentialskala")->value(), 500);
-        QCOMPARE(plot->maximumEnergy(), 1000);
+        QCOMPARE(shown(w), QString("0.00200 1 2*Vmax"));
+        QCOMPARE(QList<int>({slider(w, "Potentialskala")->value(), slider(w, "Energiemaximum")->value(), plot->maximumEnergy()}),
+                 QList<int>({500, 8, 1000}));
         // Green potential: 0..1000 spans P = H - B - 100 above yOffset 5; x = 60 + grid * (W - 80) / 1200.
         const QImage img = w.grab().toImage();
         const int H = w.height(), P = H - find<QPushButton>(w, "Help")->height() - 100, top = int(H - 85 - P / 2.0);
@@ -88,10 +105,8 @@ private slots:
         // the scale slider moves to where it gives the same factor.
         for (int v : {8, 5, 0}) {
             slider(w, "Energiemaximum")->setValue(v);
-            QCOMPARE(w.eMax(), (10 - v) * 500.0);
-            QCOMPARE(w.potentialScale(), 1.0);
-            QCOMPARE(w.scaledSamples()[500], 500.0);
-            QCOMPARE(slider(w, "Potentialskala")->value(), 1000 / (10 - v));
+            QCOMPARE(QList<double>({w.eMax(), w.potentialScale(), w.scaledSamples()[500], double(slider(w, "Potentialskala")->value())}),
+                     QList<double>({(10 - v) * 500.0, 1.0, 500.0, double(1000 / (10 - v))}));
             find<QPushButton>(w, "Calc")->click();
             QCOMPARE(plot->storedPoints(), 2001);
             QCOMPARE(said.shares.size(), 125); // a report every 16 energies, up to the end
@@ -104,30 +119,15 @@ private slots:
         }
         // One step of the scale slider is one step's worth at the current range (10 Vmax: 0.01);
         // the energy slider leaves the factor as it is, and the next scale step is worth 0.009.
-        QVERIFY(find<QLabel>(w, "1"));
-        slider(w, "Potentialskala")->setValue(101);
-        QVERIFY(find<QLabel>(w, "1.01"));
-        slider(w, "Energiemaximum")->setValue(1);
-        QVERIFY(find<QLabel>(w, "9*Vmax"));
-        QVERIFY(find<QLabel>(w, "1.01"));
-        QCOMPARE(slider(w, "Potentialskala")->value(), 112); // 1.01 * 1000 / 9, rounded
-        slider(w, "Potentialskala")->setValue(113);
-        QVERIFY(find<QLabel>(w, "1.017"));
         // A factor the slider cannot reach at a smaller range is the slider's largest: at 2 Vmax a
         // factor of 9 would need 4500 of 1000.
-        slider(w, "Potentialskala")->setValue(1000);
-        QVERIFY(find<QLabel>(w, "9"));
-        slider(w, "Energiemaximum")->setValue(8);
-        QCOMPARE(slider(w, "Potentialskala")->value(), 1000);
-        QVERIFY(find<QLabel>(w, "2"));
-        QCOMPARE(w.potentialScale(), 2.0);
-        slider(w, "Energiemaximum")->setValue(0);
-        slider(w, "Potentialbreite")->setValue(1);
-        slider(w, "Potentialskala")->setValue(50); // 50 / 1000 of the energy range, 10 Vmax
-        for (const char *label : {"0.5", "10*Vmax"})
-            QVERIFY2(find<QLabel>(w, label), label);
-        QCOMPARE(widthEntry(w)->text(), QString("0.00001"));
-        QCOMPARE(w.widthFactorValue(), ScatterSetup::widthFactor(1));
+        const QList<std::tuple<const char *, int, QString>> steps = {{"Potentialskala", 101, "1.01 10*Vmax"},
+            {"Energiemaximum", 1, "1.01 9*Vmax"}, {"Potentialskala", 113, "1.017 9*Vmax"}, {"Potentialskala", 1000, "9 9*Vmax"},
+            {"Energiemaximum", 8, "2 2*Vmax"}, {"Energiemaximum", 0, "2 10*Vmax"}, {"Potentialskala", 50, "0.5 10*Vmax"}};
+        for (const auto &[name, value, labels] : steps) {
+            slider(w, name)->setValue(value);
+            QCOMPARE(shown(w), "0.00200 " + labels);
+        }
         QCOMPARE(w.scaledSamples()[500], 250.0);
     }
 
@@ -141,17 +141,22 @@ private slots:
         QVERIFY(!w.setPotential(s.data(), 1024));
         QSlider *width = slider(w, "Potentialbreite");
         QLineEdit *entry = widthEntry(w);
+        const auto key = [width](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(width, k, m); };
+        const auto type = [entry](const char *text) { entry->setText(text), QTest::keyClick(entry, Qt::Key_Return); };
         const struct { std::function<void()> act; int value; QString text; } steps[] = {
-            {[&] { QTest::keyClick(width, Qt::Key_PageUp); }, 300, "0.00300"},
-            {[&] { QTest::keyClick(width, Qt::Key_Right, Qt::ShiftModifier); }, 310, "0.00310"},
-            {[&] { QTest::keyClick(width, Qt::Key_Left, Qt::ShiftModifier); }, 300, "0.00300"},
-            {[&] { QTest::keyClick(width, Qt::Key_Right); }, 301, "0.00301"},
-            {[&] { QTest::keyClick(width, Qt::Key_PageDown); }, 201, "0.00201"},
-            {[&] { entry->setText("0.005"); QTest::keyClick(entry, Qt::Key_Return); }, 500, "0.00500"},
-            {[&] { entry->setText(" 0,0123456 "); QTest::keyClick(entry, Qt::Key_Return); }, 1235, "0.01235"},
-            {[&] { entry->setText("7"); QTest::keyClick(entry, Qt::Key_Return); }, 100000, "1.00000"},
-            {[&] { entry->setText("Breite"); QTest::keyClick(entry, Qt::Key_Return); }, 1, "0.00001"},
-            {[&] { entry->setText("1e-5"); QTest::keyClick(entry, Qt::Key_Return); }, 1, "1e-5"}, // the same value: nothing to do
+            {[&] { key(Qt::Key_PageUp); }, 300, "0.00300"},
+            {[&] { key(Qt::Key_Right, Qt::ShiftModifier); }, 310, "0.00310"},
+            {[&] { key(Qt::Key_Down, Qt::ShiftModifier); }, 300, "0.00300"},
+            {[&] { key(Qt::Key_Right); }, 301, "0.00301"},
+            {[&] { key(Qt::Key_PageDown); }, 201, "0.00201"},
+            {[&] { type("0.005"); }, 500, "0.00500"},
+            {[&] { type(" 0,0123456 "); }, 1235, "0.01235"},
+            {[&] { type(".002"); }, 200, "0.00200"},
+            {[&] { type("+4E-3"); }, 400, "0.00400"},
+            {[&] { type("7"); }, 100000, "1.00000"},
+            {[&] { type("-0.5"); }, 1, "0.00001"},
+            {[&] { type("Breite"); }, 1, "0.00001"}, // not a number: the smallest, written out
+            {[&] { type("1e-5"); }, 1, "1e-5"}, // the same value: nothing to do
         };
         for (const auto &step : steps) {
             step.act();
@@ -163,36 +168,41 @@ private slots:
 
     void windowShowsItsSetup()
     {
-        Window w; // each potential: the window's edges, ranges and scale slider are those of its setup
-        std::vector<double> first(1024, 0.0), peak(1024, 0.001), pit(1024, -0.002);
+        // Each potential: the window's edges, ranges and scale slider are those of its setup.
+        Window w;
+        std::vector<double> first(1024, 0.0), peak(1024, 0.001), pit(1024, -0.002), well(1024, 0.0);
         first[0] = 0.3;
         peak[500] = 0.0027; // the scale slider at 499, its label 0.998
         std::fill(pit.begin() + 300, pit.begin() + 700, -0.005); // no positive sample
-        for (const std::vector<double> *s : {&first, &peak, &pit}) {
+        std::fill(well.begin() + 300, well.begin() + 700, -0.005); // none either: its rim is 0
+        const QList<std::pair<const std::vector<double> *, QString>> cases = {
+            {&first, "1 2*Vmax"}, {&peak, "0.998 2*Vmax"}, {&well, "1 1*Tiefe"}, {&pit, "1 1*Tiefe"}};
+        for (const auto &[s, labels] : cases) {
             const ScatterSetup set = ScatterSetup::prepare(s->data(), 1024);
             QVERIFY(!w.setPotential(s->data(), 1024));
             QCOMPARE(w.rawSamples(), set.raw);
-            QCOMPARE(w.leftEdge(), set.leftEdge);
-            QCOMPARE(w.rightEdge(), set.rightEdge);
-            QCOMPARE(w.eMax(), set.eMax);
-            QCOMPARE(slider(w, "Potentialskala")->value(), set.scaleValue);
-            QCOMPARE(w.potentialScale(), ScatterSetup::potentialScale(set.eMax, set.scaleValue, set.vRef));
             QCOMPARE(w.scaledSamples(), w.rawSamples()); // sweeps use the plain copy
-            QCOMPARE(w.plot()->maximumEnergy(), int(set.eMax));
+            QCOMPARE(QList<double>({double(w.leftEdge()), double(w.rightEdge()), w.eMax(), double(slider(w, "Potentialskala")->value()),
+                                    w.potentialScale(), double(w.plot()->maximumEnergy())}),
+                     QList<double>({double(set.leftEdge), double(set.rightEdge), set.eMax, double(set.scaleValue),
+                                    ScatterSetup::potentialScale(set.eMax, set.scaleValue, set.vRef), double(int(set.eMax))}));
             QCOMPARE(w.findChildren<Plot *>().size(), 1); // each potential replaces the plot
+            QCOMPARE(shown(w).section(' ', 1), labels);
         }
-        QVERIFY(find<QLabel>(w, "1")); // pit: the scale at 1000 of 1000
-        QVERIFY(find<QLabel>(w, "1*Tiefe")); // no positive sample: the range is the depth
-        QVERIFY(!w.setPotential(peak.data(), 1024));
-        QVERIFY(find<QLabel>(w, "0.998"));
-        QVERIFY(find<QLabel>(w, "2*Vmax"));
-        QVERIFY(!w.setPotential(pit.data(), 1024));
+        const auto greenRow = [&w](int grid) { // the first green row in the column of grid index `grid` of 1200
+            const QImage img = w.grab().toImage();
+            int y = 0;
+            while (y + 1 < img.height() && at(img, 60 + grid * (w.width() - 80) / 1200, y) != Green)
+                ++y;
+            return y;
+        };
+        QVERIFY2(greenRow(600) > greenRow(100), "the pit below its rim");
         for (int v = 8; v >= 0; --v) { // "Energiemaximum" scales the depth 3; the drawing never flips; each sweep runs
             const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(v, -2.0, -5.0, 3.0);
             slider(w, "Energiemaximum")->setValue(v);
             slider(w, "Potentialskala")->setValue(300 + v);
             QCOMPARE(w.eMax(), r.eMax);
-            QVERIFY2(find<QLabel>(w, QString::number(r.factor) + "*Tiefe"), qPrintable(QString::number(v)));
+            QCOMPARE(shown(w).section(' ', 2), QString::number(r.factor) + "*Tiefe");
             QCOMPARE(w.plot()->maximumEnergy(), int(r.eMax));
             QVERIFY2(w.potentialScale() > 0, qPrintable(QString::number(w.potentialScale())));
             QVERIFY2(w.scaledSamples()[500] < 0, qPrintable(QString::number(w.scaledSamples()[500])));
@@ -204,14 +214,11 @@ private slots:
     void refusedPotentialsTooWideBarrierAndHelp()
     {
         Window w;
-        auto recorder = std::make_unique<OrderRecorder>();
-        OrderRecorder &said = *recorder;
-        w.setReporter(std::move(recorder));
+        ScatterRecorder &said = recordReports(w);
         std::vector<double> s(1024, 0.0), bad(1024, std::nan(""));
         bad[10] = HUGE_VAL; // all zero, no samples, no finite sample: refused alike
-        QVERIFY(w.setPotential(s.data(), 1024));
-        QVERIFY(w.setPotential(nullptr, 1024));
-        QVERIFY(w.setPotential(bad.data(), 1024));
+        for (const double *refused : {s.data(), static_cast<double *>(nullptr), bad.data()})
+            QVERIFY(w.setPotential(refused, 1024));
         QCOMPARE(said.said, QStringList(3, Severe + "Sie müssen schon ein von Null verschiedenes Potential angeben.\n"));
         QVERIFY(!w.plot());
         for (const QWidget *c : std::initializer_list<const QWidget *>{find<QPushButton>(w, "Calc"), slider(w, "Potentialbreite"),
@@ -228,7 +235,7 @@ private slots:
         // One box, once the sweep has ended and its progress dialog is gone: never one under the other.
         QCOMPARE(said.events, QStringList({"progress opened", "progress closed", "box"}));
         find<QPushButton>(w, "Calc")->click(); // once more for the next sweep
-        QCOMPARE(said.said.mid(3), QStringList(2, TooWide));
+        QCOMPARE(said.said.mid(3), QStringList(2, Severe + "Das Potential ist zu breit um durchtunnelt zu werden.\n"));
         std::fill(s.begin() + 12, s.begin() + 1012, -0.05); // a wide well at c = 1: seconds of sweep
         QVERIFY(!w.setPotential(s.data(), 1024));
         said.cancelAtReport = 2; // the user cancels at the second report, after 2 x 16 energies
@@ -241,47 +248,20 @@ private slots:
         QCOMPARE(QCryptographicHash::hash(said.said.value(5).toUtf8().mid(15), QCryptographicHash::Md5).toHex(), "46cfcb23c1ee034632cd3487d0b4f527");
         QVERIFY(said.said.value(5).startsWith("Kurzanleitung: "));
         QVERIFY(said.helpUnwrapped);
-    }
-
-    void progressDialogByDefault()
-    {
         // Without a recorder a sweep shows this dialog once it has run for 400 ms; it stops the
         // sweep when cancelled. Looked at here without ever waiting for it.
-        Window w;
         DialogProgress progress(&w);
         const QProgressDialog &d = progress.dialog();
-        QCOMPARE(d.windowTitle(), QString("Streuung einer ebenen Welle"));
-        QCOMPARE(d.labelText(), QString("Die Streukoeffizienten werden berechnet ..."));
+        QCOMPARE(d.windowTitle() + " | " + d.labelText(), QString("Streuung einer ebenen Welle | Die Streukoeffizienten werden berechnet ..."));
         QVERIFY(find<QPushButton>(d, "Abbrechen"));
-        QCOMPARE(d.minimumDuration(), 400);
-        QCOMPARE(d.windowModality(), Qt::ApplicationModal);
-        QCOMPARE(d.maximum(), 1000);
+        QCOMPARE(QList<int>({d.minimumDuration(), d.windowModality(), d.maximum()}), QList<int>({400, Qt::ApplicationModal, 1000}));
         QVERIFY(progress.advance(0.25));
         QCOMPARE(d.value(), 250);
         progress.dialog().cancel();
         QVERIFY(!progress.advance(0.5));
     }
 
-    void sideWindowsBesideTheirAnchor()
-    {
-        const QRect main(610, 250, 700, 590), scattering(1020, 555, 900, 525);
-        const struct { QRect anchor; QSize frame; QVector<QRect> taken; QPoint at; QRect on = {0, 0, 1920, 1080}; } cases[] = {
-            {{100, 100, 700, 600}, {500, 500}, {}, {810, 100}},      // right of it
-            {{1300, 100, 600, 600}, {500, 500}, {}, {790, 100}},     // no room right: left of it
-            {{100, 100, 1700, 300}, {500, 500}, {}, {100, 410}},     // below it
-            {{100, 600, 1700, 400}, {500, 500}, {}, {100, 90}},      // above it
-            {main, {900, 525}, {main}, {1020, 555}},                 // no room: low and right, clear of the controls
-            {scattering, {500, 500}, {main, scattering}, {1420, 0}}, // a free corner of the screen
-            // 1600 x 1000, main window top left: the scattering window low right, its plot (with no
-            // working area to keep clear) on the main window rather than on any window's controls
-            {{0, 0, 707, 590}, {905, 525}, {{0, 0, 707, 590}}, {695, 475}, {0, 0, 1600, 1000}},
-            {{695, 475, 905, 525}, {510, 525}, {{0, 0, 707, 590}, {695, 475, 905, 525}}, {175, 475}, {0, 0, 1600, 1000}},
-        };
-        for (const auto &c : cases)
-            QCOMPARE(WindowPlacement::beside(c.anchor, c.frame, c.on, 10, c.taken), c.at);
-    }
-
-    void plotLayoutAndTickSets()
+    void plotLayoutCaptionsAndTicks()
     {
         Plot plot(nullptr, "Moril2", 100); // axis 0..100 over 400 pixels
         QCOMPARE(plot.panelSize(), 186);    // frames on the rows 50..236 and 265..451
@@ -289,6 +269,10 @@ private slots:
         QCOMPARE(plot.tPanelFrame(), QRect(50, 265, 401, 187));
         const QImage empty = plot.grab().toImage(); // column 70 is free of ticks and marker
         expectPixels(empty, {{70, 49, Black}, {70, 50, White}, {70, 236, White}, {70, 265, White}, {70, 451, White}});
+        QVERIFY(textAlone(plot, QRect(0, 480, 500, 15), "Energie E [Vmax]"));
+        QVERIFY(textAlone(plot, QRect(0, find<QLabel>(plot, "20")->height(), 500, 20), "Transmissions- und Reflektionskoeffizienten"));
+        QVERIFY2(count(empty, QRect(5, 50, 20, 190), Red) > 50, "the red caption beside R");
+        QVERIFY2(count(empty, QRect(5, 260, 20, 190), Green) > 50, "the green caption beside T");
         plot.addPoint(0.5, 0.25, 0.0, 0); // a single point draws nothing
         QCOMPARE(plot.grab().toImage(), empty);
         for (int k = 1; k <= 52; ++k) // then R = 0.5, T = 0.25 up to energy 50, R = 1, T = 0 beyond
@@ -296,6 +280,9 @@ private slots:
         // R = 0.5 at 236 - 93 = 143, T = 0.25 at 451 - 46.5 -> 405; R = 1 and T = 0 on the frames.
         expectPixels(plot.grab().toImage(), {{70, 143, Red}, {70, 405, Green}, {300, 50, Red}, {300, 451, Green}});
         QVERIFY(screenCurrent(&plot));
+        // Ticks of 10^n up to the first multiple at or above the maximum; the dotted grid follows
+        // (ticks at 0, 100, ... 400 of 350 stand 100 pixels apart, those of 100 40 apart), seen
+        // between the first two coefficient lines and off the frame and the marker (column 130).
         const struct { double maxEnergy; QVector<int> ticks; } cases[] = {
             {350, {0, 100, 200, 300, 400}}, {1000, {0, 1000}}, {1, {0, 1}}, {0.7, {0, 1}}, {-40, {0, 1}},
             {std::nan(""), {0, 1}}, {99, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}}};
@@ -303,8 +290,21 @@ private slots:
             plot.setMaxEnergy(c.maxEnergy);
             QCOMPARE(plot.tickValues(), c.ticks);
             QCOMPARE(plot.axisEnd(), c.ticks.last());
-            QVERIFY2(screenCurrent(&plot), qPrintable(QString::number(c.maxEnergy)));
+            const QImage img = plot.grab().toImage();
+            for (int i = 1; i + 1 < c.ticks.size(); ++i)
+                if (const int x = 50 + 400 * i / (c.ticks.size() - 1); x != 130)
+                    QVERIFY2(count(img, QRect(x, 52, 1, 15), Gray) > 3, qPrintable(QString("%1: grid at tick %2").arg(c.maxEnergy).arg(i)));
+            QVERIFY2((count(img, QRect(90, 52, 1, 15), Gray) > 0) == (c.maxEnergy == 99),
+                     qPrintable(QString("%1: a grid line of another scale").arg(c.maxEnergy)));
         }
+        plot.resize(500, 600); // a new size: the frames where the layout puts them, none where they were
+        expectPixels(plot.grab().toImage(), {{70, 286, White}, {70, 551, White}, {70, 236, Black}, {70, 451, Black}});
+        plot.resize(500, 500);
+        plot.reset();
+        plot.addPoint(0.5, 0.5, -1.5, 0); // a first point below 0: finer ticks where 10^n would leave much empty
+        plot.setMaxEnergy(100);
+        QCOMPARE(plot.tickValues(), QVector<int>({-10, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+        plot.reset();
         plot.setMaxEnergy(3.3); // the axis ends at 3, the sweep at 3.3; R and T swing a little beyond 0 and 1
         for (int k = 0; k <= 330; ++k)
             plot.addPoint(0.5 + 0.52 * std::sin(k * 0.3), 0.5 - 0.52 * std::sin(k * 0.3), k * 0.01, k);
@@ -391,16 +391,21 @@ private slots:
         }
         plot.slider()->setValue(0);
         for (int k = 1; k <= 400; ++k) {
-            QTest::keyClick(plot.slider(), Qt::Key_Right);
+            QTest::keyClick(plot.slider(), k % 2 ? Qt::Key_Right : Qt::Key_Up);
             QCOMPARE(plot.markerPosition(), energies[k]);
             QCOMPARE(plot.rText() + " " + plot.tText(), "R=" + Plot::readout(k / 1000.0) + " T=" + Plot::readout(1.0 - k / 1000.0));
             QCOMPARE(plot.energyText(), Plot::readout(energies[k]));
         }
         QVERIFY2(screenCurrent(&plot), "the marker on the last point, on the screen");
         QCOMPARE(plot.markerColumn(), 50 + int(energies[400] * 40.0));
-        QTest::keyClick(plot.slider(), Qt::Key_Left);
-        QCOMPARE(plot.markerPosition(), energies[399]);
-        QCOMPARE(plot.slider()->value(), int(std::lround(energies[399] / 0.01))); // the slider follows to its nearest step
+        for (Qt::Key back : {Qt::Key_Left, Qt::Key_Down})
+            QTest::keyClick(plot.slider(), back);
+        QCOMPARE(plot.markerPosition(), energies[398]);
+        QCOMPARE(plot.slider()->value(), int(std::lround(energies[398] / 0.01))); // the slider follows to its nearest step
+        plot.setMaxEnergy(5); // a new scale: the marker goes back to the slider's step
+        plot.grab();
+        QCOMPARE(plot.markerPosition(), plot.slider()->value() * 0.005);
+        plot.setMaxEnergy(10);
         const int v = plot.slider()->value() + 1;
         QTest::keyClick(plot.slider(), Qt::Key_PageUp);
         QCOMPARE(plot.markerPosition(), v * 0.01); // and takes over again

@@ -1,4 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The eigenfunction window (control or input -> what must happen):
+//   open               "Schrödinger Eigenfunktionen", 800 x 600; state 0 with its level and energy (2
+//                      decimals) on the left, the axis ends, a zero line only where 0 lies inside;
+//                      each state of the evolution's particle with its leftmost lobe up
+//   slider, number     one state (single mode); a number past the last is the last; empty is 0
+//   "1" .. "all"       the lowest that many states, each in its colour, without energies
+//   Display Eigenwerte dotted lines at every level
+//   particle box       off at first ("Teilchen mit ¼ Masse"); on: the evolution's states, the view kept,
+//                      marks cleared, "In die Zeitentwicklung" greyed until a state is marked
+//   left click         within 4 pixels of a level shown: marks it (a close pair one after the other,
+//                      then neither); amber, 2 pixels; marked states drawn in any view; other buttons nothing
+//   In die Zeitentwicklung   one state as it is; several as the dialog weighs them; cancelled: nothing
+//   Überlagerung       weights 0 to 10 (2 decimals), phases -180° to 180° against the first; OK only
+//                      while a weight is above 0
 #include "ui/eigen/schefview.h"
 #include "ui/eigen/superpositiondialog.h"
 #include "uitestutil.h"
@@ -31,7 +45,7 @@ QList<int> drawn(SchEFView &v)
             ks << k;
     return ks;
 }
-int row(SchEFView &v, double e) { return 55 + int(530 - (e - v.energyMin()) * 530 / (v.energyMax() - v.energyMin())); }
+int row(SchEFView &v, double e) { return 55 + int(v.height() - 70 - (e - v.energyMin()) * (v.height() - 70) / (v.energyMax() - v.energyMin())); }
 // The strip left of the plot, below the controls, holds exactly these white texts (at their baselines).
 bool margin(SchEFView &v, const std::vector<std::pair<QString, QPoint>> &texts)
 {
@@ -46,21 +60,7 @@ bool margin(SchEFView &v, const std::vector<std::pair<QString, QPoint>> &texts)
     const QRect strip(0, 32, 54, v.height() - 32);
     return v.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(strip) == ref.copy(strip);
 }
-
-// Wells 0.02 deep and 100 points wide either side of a wall 8 points wide, 0.004 high.
-std::vector<double> doubleWell()
-{
-    std::vector<double> v(1024, 0.0);
-    for (int j = 0; j < 1024; ++j) {
-        const double d = std::fabs(j - 511.5);
-        v[j] = d < 4 ? 0.004 : (d < 104 ? -0.02 : 0.0);
-    }
-    return v;
-}
-void click(SchEFView &v, int x, int y)
-{
-    QTest::mouseClick(&v, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
-}
+void click(SchEFView &v, int x, int y, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(&v, b, Qt::NoModifier, QPoint(x, y)); }
 
 class TestSchEFView : public QObject
 {
@@ -101,16 +101,22 @@ private slots:
         v.findChild<QPushButton *>("d")->click(); // "Display Eigenwerte": dotted lines at every level
         QVERIFY(v.levelsShown());
         QVERIFY2(count(v, level1, Gray) > 100, "dotted, not missing");
-        QVERIFY2(count(v, level1, Gray) < 600, "dotted, not solid");
+        QVERIFY2(count(v, level1, Gray) < 729 / 2, "dotted, not dashed or solid");
         v.findChild<QPushButton *>("d")->click();
         emit v.findChild<QComboBox *>()->activated(1); // "3" with two eigenvalues draws two, without their labels
         QVERIFY(!v.isSingleMode());
         QVERIFY(!v.levelsShown());
         QCOMPARE(drawn(v), QList<int>({0, 1}));
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 582}}, {"0", {40, y0 + 3}}}));
+        ed->setText("00"); // a number typed is one state again, even the one the slider stands on
+        QVERIFY(v.isSingleMode());
+        QCOMPARE(drawn(v), QList<int>{0});
+        v.resize(600, 400); // at a new size the frame and the labels where the layout puts them
+        QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.19", {2, 382}}, {"0", {40, row(v, 0.0) + 3}}, {"0.19", {2, row(v, v.eigenValueAt(0)) + 3}}}));
+        QVERIFY2(count(v, QRect(584, 384, 1, 1), White), "the frame's corner");
     }
 
-    void otherPotentials()
+    void otherPotentialsAndTheSignOfTheStates()
     {
         std::vector<double> surface(1024, -0.05); // all below 0: no zero line, no "0"
         SchEFView low(surface.data(), nullptr, EigenSolver::Trace());
@@ -123,6 +129,17 @@ private slots:
         QCOMPARE(none.eigenTotal(), 0);
         QVERIFY2(count(none, QRect(55, 55, 731, 531), Green) > 700, "the potential");
         QVERIFY2(count(none, QRect(784, 300, 1, 1), White), "the frame");
+        // A well off centre: every state of the evolution's particle starts with its lobe up.
+        surface[10] = 0.0;
+        std::fill(surface.begin() + 100, surface.begin() + 400, -0.01);
+        SchEFView well(surface.data(), nullptr, EigenSolver::Trace());
+        well.findChild<QCheckBox *>("particle")->click();
+        QVERIFY(well.eigenTotal() > 3);
+        for (int k = 0; k < well.eigenTotal(); ++k) {
+            const std::vector<double> psi = well.eigenFunctionAt(k);
+            const double big = 1e-3 * std::fabs(*std::max_element(psi.begin(), psi.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+            QVERIFY2(*std::find_if(psi.begin(), psi.end(), [big](double x) { return std::fabs(x) > big; }) > 0, qPrintable(QString::number(k)));
+        }
     }
 
     void countChoiceDrawsThatManyCurves()
@@ -155,13 +172,16 @@ private slots:
         v.show();
         auto *box = v.findChild<QCheckBox *>("particle");
         auto *label = v.findChild<QLabel *>("particleLabel");
+        auto *transfer = find<QPushButton>(v, "In die Zeitentwicklung");
         QCOMPARE(box->text(), QString("Teilchen wie in der Zeitentwicklung"));
         QVERIFY(!box->isChecked());
+        QVERIFY(!transfer->isEnabled());
         QCOMPARE(label->text(), QString("Teilchen mit ¼ Masse"));
         QVERIFY2(box->geometry().top() >= 30 && box->geometry().bottom() < 55, "below the controls, above the plot");
         const QImage before = v.grab().toImage();
         box->click();
         QVERIFY(v.evolutionParticle());
+        QVERIFY2(!transfer->isEnabled(), "nothing marked yet");
         QCOMPARE(v.eigenTotal(), 4);
         for (int k = 1; k <= 4; ++k)
             QVERIFY2(std::fabs(v.eigenValueAt(k - 1) - 10000 * (1 - std::cos(M_PI * k / 1025))) < 1e-9, qPrintable(QString::number(k)));
@@ -176,7 +196,7 @@ private slots:
         QVERIFY(v.grab().toImage() != before);
         QVERIFY(screenCurrent(&v, Plot));
         QVERIFY(margin(v, {{"28.69", {2, 58}}, {"-27.75", {2, 582}}, {"0", {40, row(v, 0.0) + 3}}, {"0.05", {2, row(v, v.eigenValueAt(0)) + 3}}}));
-        // Back: the window as it was, with the view chosen kept.
+        // Back: the window as it was, with the view chosen kept; "all" stays all.
         v.findChild<QSlider *>("Eigen")->setValue(3);
         box->click();
         QCOMPARE(v.eigenTotal(), 2);
@@ -184,11 +204,17 @@ private slots:
         QVERIFY(v.isSingleMode());
         v.findChild<QSlider *>("Eigen")->setValue(0);
         QCOMPARE(v.grab().toImage(), before);
+        QTest::keyClick(v.findChild<QComboBox *>(), Qt::Key_End);
+        box->click();
+        QCOMPARE(drawn(v), QList<int>({0, 1, 2, 3}));
     }
 
     void marksOnLevelLinesGoIntoTheEvolution()
     {
-        const std::vector<double> surface = doubleWell();
+        // Wells 0.02 deep and 100 points wide either side of a wall 8 points wide, 0.004 high.
+        std::vector<double> surface(1024, 0.0);
+        for (int j = 0; j < 1024; ++j)
+            surface[j] = std::fabs(j - 511.5) < 4 ? 0.004 : (std::fabs(j - 511.5) < 104 ? -0.02 : 0.0);
         SchEFView v(surface.data(), nullptr, EigenSolver::Trace());
         v.show();
         QList<std::vector<std::complex<double>>> handed;
@@ -206,20 +232,23 @@ private slots:
         const int x = 400;
         click(v, x, row(v, v.eigenValueAt(0))); // the window's own particle: no marks
         QVERIFY(v.markedStates().empty());
-        QVERIFY(!transfer->isEnabled());
         v.findChild<QCheckBox *>("particle")->click();
         const int line = row(v, v.eigenValueAt(0));
         QVERIFY2(std::abs(row(v, v.eigenValueAt(1)) - line) <= 1, "the lowest pair shares its line (within a row)");
-        click(v, x, line - 20); // beside every line shown
+        click(v, x, line - 20); // beside every line shown, or another button: nothing
+        click(v, x, line, Qt::RightButton);
         QVERIFY(v.markedStates().empty());
         click(v, x, line + 3); // the pair, one after the other, then neither
         QCOMPARE(v.markedStates(), std::vector<int>({0}));
         QVERIFY(transfer->isEnabled());
         QCOMPARE(count(v, QRect(56, line, 728, 1), Amber), 728);
+        QVERIFY2(count(v, QRect(56, line - 1, 728, 3), Amber) == 2 * 728, "2 pixels thick");
         QVERIFY(screenCurrent(&v, Plot));
         click(v, x, line - 3);
         QCOMPARE(v.markedStates(), std::vector<int>({0, 1}));
         QCOMPARE(label->text(), QString("Masse 1 · markiert: 0, 1"));
+        emit v.findChild<QComboBox *>()->activated(0); // marked states show in any view
+        QCOMPARE(drawn(v), QList<int>({0, 1}));
         click(v, x, line);
         QVERIFY(v.markedStates().empty());
         QCOMPARE(count(v, QRect(56, line, 728, 1), Amber), 0);
@@ -271,17 +300,22 @@ private slots:
             QVERIFY2(b->accessibleName().contains("Zustand"), qPrintable(b->accessibleName()));
             QVERIFY2(!b->whatsThis().isEmpty(), qPrintable(b->accessibleName()));
         }
-        QPushButton *ok = d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        QDialogButtonBox *buttons = d.findChild<QDialogButtonBox *>();
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QString("Abbrechen"));
+        QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
         QVERIFY(ok->isEnabled());
-        weights[0]->setValue(0.5);
+        weights[0]->setValue(0.25);
+        weights[1]->setValue(7.5);
         phases[0]->setValue(-90);
-        const std::vector<StationaryStates::Part> parts = d.parts();
+        std::vector<StationaryStates::Part> parts = d.parts();
         QCOMPARE(parts.size(), 2u);
         QCOMPARE(parts[1].index, 3);
-        QCOMPARE(parts[0].weight, 0.5);
-        QCOMPARE(parts[1].weight, 1.0);
+        QCOMPARE(parts[0].weight, 0.25);
+        QCOMPARE(parts[1].weight, 7.5);
         QCOMPARE(parts[0].phase, 0.0);
         QVERIFY(std::fabs(parts[1].phase + M_PI / 2) < 1e-15);
+        phases[0]->setValue(180);
+        QVERIFY(std::fabs(d.parts()[1].phase - M_PI) < 1e-15);
         weights[0]->setValue(0.0);
         weights[1]->setValue(0.0);
         QVERIFY2(!ok->isEnabled(), "nothing to superpose");

@@ -1,20 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The drawing surface (control or input -> what must happen):
+//   "Pot", left press/drag    each point applies the pen at its grid index with its row's value (the line
+//                             pen from the last point moved to); beyond the widget the last index; one
+//                             undo step per stroke; the screen shows the new curve, not the old one
+//   other mouse buttons       draw, place and select nothing
+//   "Pack", click             above the middle row a packet there, of that height; on or below: nothing
+//   "Fourier", left drag      a band while dragging; at the release the stretch smoothed (either
+//                             direction); in "Pack" nothing
+//   Clear                     zero in "Pot", nothing in "Pack"
+//   setPot                    shown at once, negative values below the middle, NaN on it; null: nothing
+//   a new size                the picture and the packet's height at the new scale
+//   <->, <imp>, <dp>, <z>     the packet built anew at its place (and advanced z steps)
+//   Start                     a repeating timer (0 ms at the fastest); stopping keeps the wave and shows
+//                             the potential; an edit during the run is used by the very next step
+//   mode change, refusal      "Fourier" and "Streuung" switched off; side windows open and close
 #include "physics/potentialpen.h"
-#include "physics/propagator.h"
 #include "physics/smoothingfilter.h"
 #include "physics/wavepacket.h"
 #include "ui/app/sidewindows.h"
 #include "ui/eigen/schefview.h"
 #include "ui/evolution/potentialmodel.h"
-#include "ui/evolution/schdrawingsurface.h"
 #include "uitestutil.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <cmath>
-#include <complex>
-#include <vector>
 
 using cplx = std::complex<double>;
 constexpr int N = GridPoints;
@@ -24,30 +35,14 @@ class TestSurface : public QObject
 {
     Q_OBJECT
 
-    struct Fixture {
-        SchDrawingSurface s{nullptr};
-        explicit Fixture(int w = 1024, int h = 400)
-        {
-            s.resize(w, h);
-            s.show();
-            QCoreApplication::processEvents();
-        }
-        QImage shot() { return s.grab().toImage(); }
-        void fill(double v) { std::vector<double> a(N, v); s.setPot(a.data()); }
-        bool holds(const std::vector<double> &pot) { return std::equal(pot.begin(), pot.end(), s.getPot()); }
-        bool holds(const std::vector<cplx> &psi) { return std::equal(psi.begin(), psi.end(), s.simulation().wave()); }
-    };
-
 private slots:
     void gesturesFollowThePenAlgebra()
     {
-        // Each point of a gesture applies the pen at its grid index with its row's value; moves, not the
-        // press, become the line pen's previous point, so a second stroke goes on from the first. Beyond
-        // the widget: the last index. Row 15 of 446 is (223 - 15) * 0.0001, mapped back 208.00000000000003.
+        // Row 15 of 446 is (223 - 15) * 0.0001, mapped back 208.00000000000003.
         const QList<QList<QPoint>> strokes = {{{300, 150}, {340, 15}, {420, 260}, {420, 260}}, {{600, 180}, {560, 300}, {5000, 120}}};
         for (PotentialPen::Kind pen : {PotentialPen::Tent, PotentialPen::Plateau, PotentialPen::Line}) {
             const QByteArray name = "pen " + QByteArray::number(pen);
-            Fixture f(1024, 446);
+            SurfaceFixture f(1024, 446);
             f.s.penHOnOff(pen == PotentialPen::Plateau);
             f.s.penPOnOff(pen == PotentialPen::Line);
             f.s.setPenRange(30);
@@ -69,21 +64,34 @@ private slots:
             for (QPoint off : {QPoint(340, 14), QPoint(300, 223)})
                 QVERIFY2(img.pixel(off) == Black, name + QByteArray(" curve at ") + QByteArray::number(off.x()));
             QCOMPARE(f.s.potential()->history()->count(), 2); // a step per stroke
-            // After the strokes the other buttons draw nothing, pressed alone or dragged.
-            for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+            for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) { // other buttons draw nothing
                 drag(&f.s, {{100, 50}, {200, 60}, {300, 40}}, b);
                 QVERIFY2(f.holds(want), name + (b == Qt::RightButton ? ": after a right drag" : ": after a middle drag"));
             }
+            f.s.penPOnOff(true); // choosing the line pen forgets the last point: a click draws one sample
+            drag(&f.s, {{700, 100}});
+            want[700] = 0.0123;
+            QVERIFY2(std::equal(want.begin(), want.end(), f.s.getPot(), [](double a, double b) { return std::fabs(a - b) < 1e-12; }),
+                     name + ": a fresh line");
         }
-        Fixture f; // a new potential shows at once, 0.01 100 rows up; not a number on the middle row
+        // A new potential shows at once: 0.01 100 rows up, -0.005 50 rows down, not a number on the middle row.
+        SurfaceFixture f;
         std::vector<double> loaded(N, 0.01);
+        std::fill(loaded.begin() + 600, loaded.end(), -0.005);
         loaded[500] = std::nan("");
         f.s.setPot(loaded.data());
         f.s.setPot(nullptr); // nothing to copy: nothing changes
-        QCOMPARE(f.shot().pixel(300, 100), White);
-        QCOMPARE(f.shot().pixel(500, 200), White);
+        for (QPoint on : {QPoint(300, 100), QPoint(500, 200), QPoint(800, 250)})
+            QVERIFY2(f.shot().pixel(on) == White, qPrintable(QString::number(on.x())));
         QCOMPARE(f.s.potential()->history()->count(), 1);
         QVERIFY(screenCurrent(&f.s));
+        // At another size, the picture and a new packet follow the new scale: 0.01 is 100 rows
+        // above the middle row 250, a click 125 rows up gives a packet of height 2 * 125 / 500.
+        f.s.resize(700, 500);
+        QVERIFY(screenCurrent(&f.s));
+        QCOMPARE(f.shot().pixel(100, 150), White);
+        f.place({350, 125});
+        QVERIFY(std::fabs(std::abs(f.s.simulation().wave()[512]) - 0.5) < 1e-12);
     }
 
     void clicksInEachRegionAndMode()
@@ -96,12 +104,11 @@ private slots:
             pot[k] = 0.004 * std::sin(k / 40.0);
         for (int mode = 0; mode < 4; ++mode) {
             const bool packet = mode % 2, fourier = mode >= 2;
-            for (int y : {120, 200, 280}) {
+            for (int y : {120, 199, 200, 280}) {
                 const QByteArray where = QString("mode %1, row %2: ").arg(mode).arg(y).toUtf8();
-                Fixture f;
+                SurfaceFixture f;
                 f.s.setPot(pot.data());
-                f.s.packOnOff(true);
-                drag(&f.s, {{512, 100}});
+                f.place({512, 100});
                 std::vector<cplx> wave(N);
                 initPacket(wave.data(), 512, 100, 40, 0, 10, 400);
                 f.s.potOnOff(!packet);
@@ -117,57 +124,50 @@ private slots:
                 else if (!fourier && y < 200)
                     initPacket(wave.data(), 700, 200 - y, 40, 0, 10, 400);
                 QVERIFY2(f.holds(want), where + "potential");
-                QVERIFY2(f.holds(wave), where + "packet");
+                QVERIFY2(f.wave() == wave, where + "packet");
                 QVERIFY2(screenCurrent(&f.s), where + "screen");
                 f.s.clear();
-                QVERIFY2(packet ? f.holds(want) : std::count(f.s.getPot(), f.s.getPot() + N, 0.0) == N, where + "after Clear");
+                QVERIFY2(packet ? f.holds(want) : f.holds(std::vector<double>(N, 0.0)), where + "after Clear");
             }
         }
     }
 
-    void packetAndEvolutionOnTheScreen()
+    void packetStepsAndARunOnTheScreen()
     {
-        Fixture f;
-        f.s.packOnOff(true);
-        drag(&f.s, {{512, 100}});
+        // <z> rebuilds the packet, as every packet slider does, and advances it by z steps of 50
+        // on the current potential (none for z <= 0); a running evolution stands on the potential,
+        // uses an edit at its very next step and, stopped, keeps the wave and shows the potential.
+        SurfaceFixture f;
+        f.place({512, 100});
         f.fill(0.002);
         f.s.setP(40);
-        f.s.setZ(5); // rebuilds, as every packet slider does, and advances by 5 steps of 50 on the current potential
         PacketSimulation ref(f.s.getPot()); // the same packet, stepped alongside
         ref.setViewHeight(400);
         ref.setParams({512, 100, 40, 40, 10, 5});
         ref.rebuild();
+        const std::vector<cplx> rebuilt(ref.wave(), ref.wave() + N);
+        for (int z : {0, -3}) {
+            f.s.setZ(z);
+            QVERIFY2(f.wave() == rebuilt, qPrintable(QString::number(z)));
+        }
+        f.s.setZ(5);
         ref.advance(5);
-        QVERIFY(f.holds(std::vector<cplx>(ref.wave(), ref.wave() + N)));
+        QVERIFY(f.wave() == std::vector<cplx>(ref.wave(), ref.wave() + N));
         QCOMPARE(f.s.simulation().stepCount(), 5);
         QVERIFY(screenCurrent(&f.s));
-
-        // The start blanks the screen (but for the packet's marks) and runs a repeating timer; as
-        // fast as possible that is 0 ms, one step per tick; stopping keeps the wave where it is.
-        // The ticks are given by hand, each checked on the screen.
         f.fill(0.01);
         f.s.pacing()->setTempo(Pacer::Fastest);
-        f.s.startEvolution(true);
-        auto *timer = f.s.findChild<QTimer *>();
-        QVERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 0);
-        QVERIFY(!timer->isSingleShot());
-        timer->stop();
+        f.s.startEvolution(true); // a blank screen but for the packet's marks, then frames
+        f.s.findChild<QTimer *>()->stop();
         QCOMPARE(f.shot().pixel(300, 150), Black);
         QCOMPARE(f.shot().pixel(5, 200), Black);
         QVERIFY(screenCurrent(&f.s));
-        QVERIFY(QMetaObject::invokeMethod(timer, "timeout")); // a tick
-        QCOMPARE(f.s.simulation().stepCount(), 6);
+        f.frameAt(101.0);
+        f.s.paintEvolution();
+        ref.advance(2);
         QVERIFY(screenCurrent(&f.s));
-        for (int n = 0; n < 2; ++n) {
-            f.s.paintEvolution();
-            QVERIFY(screenCurrent(&f.s));
-        }
-        ref.advance(3);
-        QCOMPARE(f.s.simulation().stepCount(), 8);
         QVERIFY(f.shot().pixel(5, 100) != Black); // standing on the potential
         QCOMPARE(f.shot().pixel(5, 110), Black);
-        // An edit during the run is used by the very next step.
         f.s.potOnOff(true);
         f.s.penHOnOff(true);
         drag(&f.s, {{600, 150}});
@@ -175,10 +175,10 @@ private slots:
         f.s.paintEvolution();
         ref.step();
         const std::vector<cplx> expected(ref.wave(), ref.wave() + N);
-        QVERIFY(f.holds(expected));
+        QVERIFY(f.wave() == expected);
         QVERIFY(screenCurrent(&f.s));
-        f.s.startEvolution(false); // the potential curve again, the wave as it was
-        QVERIFY(f.holds(expected));
+        f.s.startEvolution(false);
+        QVERIFY(f.wave() == expected);
         QCOMPARE(f.shot().pixel(600, 150), White);
         QVERIFY(screenCurrent(&f.s));
     }
@@ -192,7 +192,7 @@ private slots:
         SmoothingFilter().smooth(expected.data(), 400, 600, 300.0); // columns 200..300 of 512
         for (bool leftToRight : {true, false}) {
             const QByteArray dir = leftToRight ? "left to right: " : "right to left: ";
-            Fixture f(512, 400);
+            SurfaceFixture f(512, 400);
             f.s.setPot(v.data());
             const QImage before = f.shot();
             f.s.flevelChanged(30);
@@ -229,6 +229,9 @@ private slots:
         s.packOnOff(false);
         QVERIFY(!fourier.isChecked());
         QVERIFY(!s.settings().selectionMode);
+        s.fourierOnOff(true);
+        s.potOnOff(true); // "Pot" on keeps it; "Pack" off ends it
+        QVERIFY(s.settings().selectionMode);
         s.packOnOff(true);
         QCOMPARE(ended.count(), 2);
         QSignalSpy refused(&s, &SchDrawingSurface::scatteringRefused);
@@ -255,7 +258,7 @@ private slots:
     void potentialModelSteps()
     {
         // A stroke is one step once finished (by undo too); a change that leaves every sample as
-        // it was is announced but no step; the history keeps the last HistoryLimit steps.
+        // it was is announced but no step; the history keeps the last HistoryLimit = 100 steps.
         PotentialModel m;
         QSignalSpy changed(&m, &PotentialModel::changed);
         int last = -1;
@@ -263,17 +266,18 @@ private slots:
         m.applyPen(PotentialPen::Plateau, 300, 0.25, 10, last);
         QCOMPARE(m.history()->count(), 0);
         m.undo();
-        QCOMPARE(std::count(m.samples().begin(), m.samples().end(), 0.0), N);
+        QCOMPARE(m.samples(), std::vector<double>(N, 0.0));
         m.clear(); // nothing to clear: the stroke stays to be redone
         m.replace(nullptr, "Neu");
         QCOMPARE(m.history()->redoText(), QString("Zeichnen"));
         QCOMPARE(changed.count(), 4); // two points, the undo, the clear
         for (int k = 1; k <= 120; ++k)
             m.replace(std::vector<double>(N, k * 1e-4).data(), "Potential ersetzen");
-        QCOMPARE(m.history()->count(), PotentialModel::HistoryLimit);
+        QCOMPARE(PotentialModel::HistoryLimit, 100);
+        QCOMPARE(m.history()->count(), 100);
         while (m.history()->canUndo())
             m.undo();
-        QCOMPARE(m.samples()[7], (120 - PotentialModel::HistoryLimit) * 1e-4);
+        QCOMPARE(m.samples()[7], 20e-4);
     }
 };
 

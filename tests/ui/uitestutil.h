@@ -2,14 +2,26 @@
 #ifndef QUANTAURA_UITESTUTIL_H
 #define QUANTAURA_UITESTUTIL_H
 
+#include "physics/grid.h"
+#include "ui/evolution/schdrawingsurface.h"
+#include "ui/scattering/scatterreporter.h"
+
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <complex>
 #include <functional>
+#include <vector>
 
 // The child of type T of `w` that shows `text`.
 template <class T> T *find(const QWidget &w, const QString &text)
@@ -18,6 +30,32 @@ template <class T> T *find(const QWidget &w, const QString &text)
         if (c->text() == text)
             return c;
     return nullptr;
+}
+
+// The menu item of `w` called `text`.
+inline QAction *action(const QWidget &w, const QString &text)
+{
+    for (QMenu *m : w.findChildren<QMenu *>())
+        for (QAction *a : m->actions())
+            if (a->text() == text)
+                return a;
+    return nullptr;
+}
+
+// The items of `m` in their order: "text shortcut", "-" for a separator.
+inline QStringList menuItems(const QMenu *m)
+{
+    QStringList items;
+    for (QAction *a : m->actions())
+        items << (a->isSeparator() ? QString("-") : (a->text() + " " + a->shortcut().toString()).trimmed());
+    return items;
+}
+
+// The program's one setting lives in the test's own place, emptied: never the user's.
+inline void isolateSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings("Quantaura", "Quantaura").clear();
 }
 
 // Runs `act` on the next modal widget (message box, dialog) once it is shown.
@@ -29,6 +67,28 @@ inline void onNextModal(std::function<void(QWidget *)> act)
     });
 }
 
+// "caption: text [buttons]" of the message box `w`, its buttons sorted (their order is the
+// platform's); then the button called `click` is clicked, or the key "Return" or "Escape" pressed.
+inline QString answer(QWidget *w, const QString &click)
+{
+    auto *box = qobject_cast<QMessageBox *>(w);
+    if (!box)
+        return "no message box";
+    QStringList labels;
+    QAbstractButton *target = nullptr;
+    for (QAbstractButton *b : box->buttons()) {
+        labels << b->text();
+        target = b->text() == click ? b : target;
+    }
+    labels.sort();
+    const QString seen = box->windowTitle() + ": " + box->text() + " [" + labels.join('/') + "]";
+    if (target)
+        target->click();
+    else
+        QTest::keyClick(box, click == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+    return seen;
+}
+
 // Records the next message box's caption and text as "caption: text", then answers it with `key`.
 inline void answerNextBox(QString &text, Qt::Key key)
 {
@@ -38,19 +98,21 @@ inline void answerNextBox(QString &text, Qt::Key key)
     });
 }
 
-inline void sendMouse(QWidget *w, QEvent::Type t, QPoint pos, Qt::MouseButton b, Qt::MouseButtons bs)
+inline void sendMouse(QWidget *w, QEvent::Type t, QPoint pos, Qt::MouseButton b, Qt::MouseButtons bs,
+                      Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
-    QMouseEvent ev(t, QPointF(pos), QPointF(w->mapToGlobal(pos)), b, bs, Qt::NoModifier);
+    QMouseEvent ev(t, QPointF(pos), QPointF(w->mapToGlobal(pos)), b, bs, mods);
     QApplication::sendEvent(w, &ev);
 }
 
 // One gesture of button `b`: a press at the first point, a move to each further one, a release at the last.
-inline void drag(QWidget *w, const QList<QPoint> &path, Qt::MouseButton b = Qt::LeftButton)
+inline void drag(QWidget *w, const QList<QPoint> &path, Qt::MouseButton b = Qt::LeftButton,
+                 Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
-    sendMouse(w, QEvent::MouseButtonPress, path.first(), b, b);
+    sendMouse(w, QEvent::MouseButtonPress, path.first(), b, b, mods);
     for (int i = 1; i < path.size(); ++i)
-        sendMouse(w, QEvent::MouseMove, path[i], Qt::NoButton, b);
-    sendMouse(w, QEvent::MouseButtonRelease, path.last(), b, Qt::NoButton);
+        sendMouse(w, QEvent::MouseMove, path[i], Qt::NoButton, b, mods);
+    sendMouse(w, QEvent::MouseButtonRelease, path.last(), b, Qt::NoButton, mods);
 }
 
 // Once the event loop has delivered the repaints asked for: does the screen (what the shown
@@ -66,23 +128,52 @@ inline bool screenCurrent(QWidget *w, QRect area = QRect())
     return screen.convertToFormat(QImage::Format_RGB32) == w->grab().toImage().copy(area).convertToFormat(QImage::Format_RGB32);
 }
 
-// ---- the scattering window's reports -----------------------------------------------------------
+// A shown drawing surface, w x h pixels, whose evolution's clock reads `now`.
+struct SurfaceFixture
+{
+    SchDrawingSurface s{nullptr};
+    double now = 100.0;
+    explicit SurfaceFixture(int w = 1024, int h = 400)
+    {
+        s.pacing()->clock = [this] { return now; };
+        s.resize(w, h);
+        s.show();
+        QCoreApplication::processEvents();
+    }
+    QImage shot() { return s.grab().toImage(); }
+    std::vector<std::complex<double>> wave() const { return {s.simulation().wave(), s.simulation().wave() + GridPoints}; }
+    bool holds(const std::vector<double> &pot) { return std::equal(pot.begin(), pot.end(), s.getPot()); }
+    void fill(double v) { s.setPot(std::vector<double>(GridPoints, v).data()); }
+    // A click in packet mode.
+    void place(QPoint at)
+    {
+        s.packOnOff(true);
+        drag(&s, {at});
+    }
+    // A tick of the evolution's timer at time t (its own ticks are stopped by the caller).
+    void frameAt(double t)
+    {
+        now = t;
+        QMetaObject::invokeMethod(s.findChild<QTimer *>(), "timeout");
+    }
+};
 
-#include "ui/scattering/scatterreporter.h"
-
-#include <QDialog>
-#include <QLabel>
-
-// Stands in for the scattering window's dialogs: records what they would show, lets each sweep
-// run to its end or cancels it at a fixed progress report, and never waits for anything.
+// Stands in for the scattering window's dialogs: records what they would show and, in `events`,
+// when each sweep's progress opens and closes and each box comes; lets each sweep run to its end
+// or cancels it at a fixed progress report; never waits for anything.
 struct ScatterRecorder : ScatterReporter
 {
-    QStringList said;          // "caption: text" of every message box and of the help
-    int cancelAtReport = 0;    // the sweep's progress report at which the user cancels; 0: never
-    QList<double> shares;      // the progress reports of the last sweep
+    QStringList said;           // "caption: text" of every message box and of the help
+    QStringList events;         // "progress opened", "progress closed", "box", in their order
+    int cancelAtReport = 0;     // the sweep's progress report at which the user cancels; 0: never
+    QList<double> shares;       // the progress reports of the last sweep
     bool helpUnwrapped = false; // the help's lines stood as given, all in sight
 
-    void error(QWidget *, const QString &caption, const QString &text) override { said << caption + ": " + text; }
+    void error(QWidget *, const QString &caption, const QString &text) override
+    {
+        said << caption + ": " + text;
+        events << "box";
+    }
     void help(QDialog &dialog) override
     {
         const QLabel *text = dialog.findChild<QLabel *>("helpText");
@@ -96,7 +187,8 @@ struct ScatterRecorder : ScatterReporter
         struct Progress : SweepProgress
         {
             ScatterRecorder &r;
-            explicit Progress(ScatterRecorder &r) : r(r) {}
+            explicit Progress(ScatterRecorder &r) : r(r) { r.events << "progress opened"; }
+            ~Progress() override { r.events << "progress closed"; }
             bool advance(double share) override
             {
                 r.shares << share;
