@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Independent references for the core tests: an exact discrete Fourier transform, seeded random
-// data, the packet as initPacket builds it, the moments of |psi|^2, the Crank-Nicolson equation and a
-// Sturm count; and a packet simulation placed as a click places it.
+// Independent references for the core tests: exact DFT, random data, packets, moments, CN residual, Sturm count.
 #ifndef QUANTAURA_CORETESTUTIL_H
 #define QUANTAURA_CORETESTUTIL_H
 
@@ -9,16 +7,34 @@
 #include "physics/packetsimulation.h"
 #include "physics/wavepacket.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <numeric>
+#include <sstream>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace coretest {
 using cd = std::complex<double>;
 using Vec = std::vector<cd>;
 constexpr int N = GridPoints;
+const double Pi = std::acos(-1.0);
+using Pot = std::vector<double>;
+
+template <class C> double absMax(const C &v) // the largest magnitude
+{
+    double m = 0.0;
+    for (const auto &x : v)
+        m = std::max(m, double(std::abs(x)));
+    return m;
+}
 
 inline Vec randomData(int n, std::uint64_t s)
 {

@@ -1,31 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bound states that the eigenfunction window and the export's eigen and eigenfunctions show:
-//   energies         -> every eigenvalue of (S/2) T + diag(V) below 2 (Vmax - Vmin) + Vmin + 1, ascending,
-//                       each to 1e-9 of an independent Sturm count; the 500 lowest; close pairs and triples too
-//   trace            -> one "EW=<E> det=<D>" line per eigenvalue in the stream's format, a suffix if asked
-//   samples          -> NaN: no states; +-inf: walls and pits
-//   eigenfunction k  -> 1025 values (the wall 0), sum psi^2 = 400000, the grid equation, k nodes, orthogonal
-//                       to its neighbours, positive towards the right wall; symmetric or antisymmetric on a
-//                       mirror-symmetric potential; outside 0..count-1: all 0 (and the energy 0)
-//   kinetic scale    -> S = 10000 for the evolution's particle; no positive number: the window's 40000
+// The bound states of the eigenfunction window and the export's eigen / eigenfunctions:
+//   energies        -> all of (S/2) T + V below 2 (Vmax - Vmin) + Vmin + 1, to 1e-9 of a Sturm count; 500 at most
+//   trace           -> one "EW=<E> det=<D>" line per eigenvalue, a suffix if asked
+//   samples         -> NaN: no states; +-inf: walls and pits
+//   eigenfunction k -> 1025 values, norm 400000, grid equation, k nodes, orthogonal, right lobe up, mirrored
+//   kinetic scale   -> S = 10000 for the evolution's particle; not positive: 40000
 #include "physics/grid.h"
 #include "physics/eigensolver.h"
-
 #include "coretestutil.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <numeric>
-#include <sstream>
-#include <utility>
-#include <vector>
-
 namespace {
-constexpr int N = GridPoints;
-const double Pi = std::acos(-1.0);
-using Pot = std::vector<double>;
+using namespace coretest;
 std::ostream sink(nullptr);
 int countBelow(const Pot &V, double E) { return coretest::countBelow(V, 40000.0, 20000.0, E); } // of 20000 T + diag(V)
 double plainDet(const Pot &V, double E) // the characteristic determinant by the plain recurrence
@@ -72,7 +57,7 @@ TEST(EigenSolver, FlatPotentialsTwoSineStatesTheTraceAndAZeroStoredOnce)
             EXPECT_EQ(s.getEigenFunction(k, nullptr), Pot(1025)) << k;
         }
     }
-    // The trace on a stream, by default standard output: as the plain scan finds the zero potential's states.
+    // The trace on a stream: as the plain scan finds the zero potential's states.
     std::ostringstream trace, expect;
     const EigenSolver zero(Pot(N, 0.0).data(), trace);
     EXPECT_EQ(zero.eigenValue(0), 0x1.80c77bb28550ep-3);
@@ -98,11 +83,8 @@ TEST(EigenSolver, EveryEigenvalueBelowTheLimitByTheSturmCountUnusableSamplesGive
     Pot h(N), g(N); // harmonic; g reaches below 0
     for (int i = 0; i < N; ++i)
         h[i] = 0.002 * (i - 511.5) * (i - 511.5), g[i] = 0.0004 * (i - 511.5) * (i - 511.5) - 300.0;
-    // Square and double wells; the symmetric double well of the tunnel splitting and a double barrier
-    // with mirrored outer regions hold pairs far closer than the 0.1 step (55 and 54 eigenvalues, of
-    // which a plain scan finds 33 and 32); the triple well puts three into one step; in the last double
-    // well the lowest pair lies on both sides of a scan point. A barrier of 1e6, where the plain
-    // recurrence overflows, and a spike of 1e5 with more than the 500 eigenvalues kept.
+    // Wells; pairs (dw, db) and a triple (tw) inside one 0.1 scan step; a pair astride a scan point;
+    // a barrier of 1e6 (plain recurrence overflows); a spike of 1e5 with over 500 eigenvalues.
     const Pot dw = wells(201, 450, -400.0, 0.0, 575, 824, -400.0), db = wells(300, 360, 300.0, 0.0, 664, 724, 300.0);
     Pot tw = wells(100, 300, -400.0, 0.0, 400, 600, -400.0);
     std::fill(tw.begin() + 700, tw.begin() + 900, -400.0);
@@ -151,8 +133,7 @@ TEST(EigenSolver, EveryEigenvalueBelowTheLimitByTheSturmCountUnusableSamplesGive
 
 TEST(EigenSolver, TheEvolutionsScaleGivesItsBoxStatesAndTheTraceNamesTheParticle)
 {
-    // (S/2) T with S = 10000: 5000 (2 - 2 cos(n pi / 1025)), four of them below the limit 1; the
-    // eigenfunctions keep the window's norm.
+    // (S/2) T with S = 10000: four box states below the limit 1, in the window's norm.
     std::ostringstream trace;
     const EigenSolver s(Pot(N, 0.0).data(), EigenSolver::EvolutionScale,
                         EigenSolver::traceLines(trace, " (Teilchen wie in der Zeitentwicklung)"));
@@ -174,14 +155,9 @@ TEST(EigenSolver, TheEvolutionsScaleGivesItsBoxStatesAndTheTraceNamesTheParticle
 
 TEST(EigenSolver, EigenfunctionsSolveTheGridEquationWithTheirNodesOrthogonalAndSignedOnEveryPath)
 {
-    // Each way a state is made: the recurrence from the right wall (square wells whose states decay into
-    // a wide left barrier), its replacement where the recurrence swamps or loses them (walls up to 1e8,
-    // a double well whose states 1, 2 and 9 it swamps), the symmetric states of mirrored potentials
-    // (pairs split by less than the eigenvalues' precision: equal to the last digit; barriers to the
-    // drawing's full height, boxes behind walls of 1e6), and the clusters of unequal wells (pairs 1e-3
-    // apart by depth, 0.02 to 1 by width). `states`: those checked (empty: all); `nodes`: count them;
-    // `lobe`: the last lobe above 1e-3 of the peak is upwards (not for a state alone in the left one of
-    // two unequal wells: there only its tail towards the right wall is).
+    // Every path a state is made by: the recurrence, its replacement (walls to 1e8, a swamped double well),
+    // mirrored potentials (pairs equal to the last digit), unequal wells' clusters. `states` empty: all;
+    // `lobe`: the last lobe above 1e-3 of the peak is up (not for a state alone in the left of unequal wells).
     struct Case
     {
         const char *what;
@@ -218,7 +194,7 @@ TEST(EigenSolver, EigenfunctionsSolveTheGridEquationWithTheirNodesOrthogonalAndS
             ASSERT_EQ(p.size(), 1025u);
             EXPECT_EQ(p[1024], 0.0) << "the wall";
             EXPECT_NEAR(std::inner_product(p.begin(), p.end(), p.begin(), 0.0), 400000.0, 1e-6) << "norm";
-            const double top = std::fabs(*std::max_element(p.begin(), p.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+            const double top = absMax(p);
             int nodes = 0, last = 0, mirrored = 0, lobe = 0;
             double res = 0.0;
             for (int i = 0; i < N; ++i) {

@@ -1,14 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The transform behind "Fourier": both directions scaled by 1/sqrt(N), forward with e^(+i w m k); the base angle
-// 6.28318 / N keeps it a few parts in a million off the exact transform, yet the inverse undoes the forward to
-// rounding; in place as out of place; the size 2^n clamped to 1..2^16.
+// The transform behind "Fourier": scaled 1/sqrt(N), forward e^(+i w m k), w = 6.28318 / N (ppm off the exact
+// one, yet the inverse undoes it to rounding); in place too; size 2^n clamped to 1..2^16.
 #include "physics/fft.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 using namespace coretest;

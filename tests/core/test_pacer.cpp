@@ -1,20 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the tempo menu promises:
-//   "Sehr langsam", "Langsam", "Normal", "Schnell" -> 16, 48, 128, 512 steps per real second, at any frame rate
-//   "So schnell wie möglich"                       -> one step per frame, whatever the clock
-//   no saved tempo, or one out of range            -> Normal
-//   before the first start, after a stop           -> no steps; a restart does not make up the pause
-//   a stall, a clock going back or not a number    -> a quarter second at most; no time; passed over
+//   "Sehr langsam" .. "Schnell"        -> 16, 48, 128, 512 steps per second at any frame rate; Fastest: 1 a frame
+//   no saved tempo, or one out of range -> Normal; before a start, after a stop: no steps, the pause not made up
+//   a stall / clock going back / NaN   -> a quarter second at most / no time / passed over
 #include "physics/pacer.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <vector>
+#include "coretestutil.h"
 
 namespace {
 
-// Steps over frames at the given times (seconds of a fake clock), the first one starting the run.
+// Steps over frames at the given times of a fake clock, the first starting the run.
 int run(Pacer &pacer, const std::vector<double> &times)
 {
     pacer.start(times.front());

@@ -1,17 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the status bar and the export's evolve columns show for a wave psi over a potential V:
-//   norm, <x>, Delta x        -> sum |psi|^2, the mean grid index and its deviation
-//   <p>, Delta p              -> the grid's velocity (psi_n+1 - psi_n-1) / 2i: sin k of a plane wave
-//   <E>, Delta E              -> the propagator's Hamiltonian, walls and potential included
-//   "links" / "rechts" of L   -> points 0..L-1 / L..; L clamped to the grid; no wave: every field 0
-//   default measuring line    -> the middle of the first stretch of highest samples (flat: 512)
+// The status bar's and the export's evolve numbers for psi over V:
+//   norm, <x>, <p>, <E>, deviations -> sum |psi|^2, grid index, velocity (psi_n+1 - psi_n-1) / 2i, H of the step
+//   "links" / "rechts" of L         -> points 0..L-1 / L..; L clamped; no wave: all 0
+//   default line                    -> the middle of the first stretch of highest samples (flat: 512)
 #include "physics/packetmeasurement.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
 
 namespace {
 using namespace coretest;
@@ -27,9 +20,8 @@ Vec gaussian(double c, double s, double k, double scale = 1.0)
 
 TEST(PacketMeasurement, GaussianMomentsAreThoseOfTheGridOperators)
 {
-    // For the sampled Gaussian, sum conj(psi_n) psi_n+m = exp(i m k - m^2 / (8 s^2)) sum |psi_n|^2
-    // (to exp(-2 pi^2 s^2)). So with g1 = exp(-1 / (8 s^2)), g2 = g1^4: <sin k> = g1 sin k0,
-    // <cos k> = g1 cos k0, <cos 2k> = g2 cos 2k0, and on the flat the energy is 1 - cos k.
+    // sum conj(psi_n) psi_n+m = exp(i m k - m^2 / 8 s^2) norm: with g1 = exp(-1 / 8 s^2), g2 = g1^4,
+    // <sin k> = g1 sin k0, <cos k> = g1 cos k0, <cos 2k> = g2 cos 2k0; E = 1 - cos k.
     const std::vector<double> flat(N, 0.0);
     for (double s : {12.0, 40.0})
         for (double k0 : {0.0, 0.02, -0.3, 1.2}) {
@@ -46,8 +38,7 @@ TEST(PacketMeasurement, GaussianMomentsAreThoseOfTheGridOperators)
             EXPECT_NEAR(m.meanE, 1 - meanCos, 1e-13);
             EXPECT_NEAR(m.spreadE, std::sqrt(meanCos2 - meanCos * meanCos), 1e-9);
         }
-    // The walls' standing waves sin(pi m (n + 1) / (N + 1)) are eigenvectors with E = 1 - cos(pi m / (N + 1)),
-    // a constant potential adds its value; a real wave carries no current.
+    // Standing waves sin(k (n + 1)), k = pi m / (N + 1): E = V + 1 - cos k exactly, no current.
     for (int mode : {1, 7, 500, 1024})
         for (double v0 : {0.0, -0.02}) {
             Vec psi(N);
@@ -63,8 +54,7 @@ TEST(PacketMeasurement, GaussianMomentsAreThoseOfTheGridOperators)
 
 TEST(PacketMeasurement, AnyWaveOverAnyPotentialAgainstTheOperatorsAppliedDirectly)
 {
-    // Rubbish up to both walls over a potential of either sign: each field from H psi and p psi
-    // formed row by row, psi_-1 = psi_N = 0.
+    // Rubbish over a potential of either sign: each field from H psi and p psi formed row by row.
     const Vec psi = randomData(N, 5), v = randomData(N, 6);
     std::vector<double> V(N);
     for (int n = 0; n < N; ++n)

@@ -1,28 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The evolution's packet, as the surface and the export's evolve use it:
-//   rebuild (click, sliders)    -> the packet of the parameters, at t = 0; parameters alone change nothing
-//   restart ("Zurück ...")      -> the packet or wave as last placed, bit for bit, at t = 0
-//   placeWave (a superposition) -> scaled as a packet of the current height; refused if zero, not finite,
-//                                  of another length, or with no height or view
-//   step / advance(n)           -> 50 time units each (none for n <= 0); an edit of the potential acts on
-//                                  the next step; the phase rate within 1e-4 over <E> +- 3 Delta E
-//                                  (sub-steps from <E>, at most 64; the plain step where it suffices)
-//   measure(line)               -> the packet's numbers, the norm relative to the packet as placed
-// Physics against closed forms: free packets, a coherent state, a constant added, a barrier's T.
+// The evolution's packet (surface, export's evolve):
+//   rebuild / restart -> the packet of the parameters / as last placed, bit for bit, at t = 0
+//   placeWave         -> scaled as a packet of the height; refused if zero, not finite, wrong length, no view
+//   step / advance(n) -> 50 each (none for n <= 0); phase rate within 1e-4 (sub-steps from <E>, at most 64)
+//   physics           -> free packets, a coherent state, a constant added, a barrier's T: closed forms
 #include "physics/packetsimulation.h"
-
 #include "physics/scattersolver.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 using namespace coretest;
 
 TEST(PacketSimulation, RebuildPlacesThePacketTheParametersDescribeAndRestartReturnsToIt)
 {
-    std::vector<double> pot(N, 0.0);
+    Pot pot(N, 0.0);
     PacketSimulation sim(pot.data());
     sim.setViewHeight(400);
     sim.setParams({300, 100, 80, 50, 10, 7});
@@ -44,8 +35,8 @@ TEST(PacketSimulation, RebuildPlacesThePacketTheParametersDescribeAndRestartRetu
 
 TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFromThePacketsEnergy)
 {
-    // A slow free packet: <E> + 3 Delta E = 3.7e-4 keeps (E dt / 2)^2 below 1e-4: the propagator's step.
-    std::vector<double> pot(N, 0.0);
+    // A slow free packet keeps (E dt / 2)^2 below 1e-4: the propagator's step.
+    Pot pot(N, 0.0);
     PacketSimulation sim(pot.data());
     place(sim, {512, 100, 100, 0, 10, 0});
     EXPECT_EQ(sim.subSteps(), 1);
@@ -73,8 +64,7 @@ TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFrom
     Propagator(std::vector<double>(N, 0.0).data(), flat.data(), N).step(50.0);
     EXPECT_EQ(wave(none), flat);
 
-    // In a well 0.01 deep: n sub-steps of 50 / n over the potential less E0 = <E>, n the least with
-    // (3 Delta E 50 / (2 n))^2 <= 1e-4, then the phase exp(-i E0 50); bit for bit so.
+    // Well 0.01 deep: n sub-steps over V - <E>, n least with (3 Delta E 25 / n)^2 <= 1e-4, then exp(-i <E> 50).
     std::fill(pot.begin() + 200, pot.begin() + 800, -0.01);
     place(sim, {450, 100, 60, 50, 10, 0});
     const PacketMeasurement m = sim.measure(0);
@@ -82,7 +72,7 @@ TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFrom
     EXPECT_EQ(sim.referenceEnergy(), m.meanE);
     EXPECT_LE(std::pow(3 * m.spreadE * 25.0 / n, 2), 1e-4) << n;
     EXPECT_GT(std::pow(3 * m.spreadE * 25.0 / (n - 1), 2), 1e-4) << n;
-    std::vector<double> shifted = pot;
+    Pot shifted = pot;
     for (double &v : shifted)
         v -= m.meanE;
     ref = wave(sim);
@@ -93,8 +83,7 @@ TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFrom
         z *= std::polar(1.0, -m.meanE * 50.0);
     sim.step();
     EXPECT_EQ(wave(sim), ref);
-    // Across a wall of a file's 1e6 (Delta E > 0.0085) more than 64 would be needed: it gets 64, which keep
-    // the norm and every value finite.
+    // Across a wall of 1e6 more than 64 would be needed: 64, norm kept, values finite.
     std::fill(pot.begin() + 440, pot.begin() + 460, 1e6);
     place(sim, {450, 100, 60, 50, 10, 0});
     EXPECT_EQ(sim.subSteps(), 64);
@@ -105,7 +94,7 @@ TEST(PacketSimulation, AStepIsThePlainStepWhereThatKeepsTheBoundElseSubStepsFrom
 
 TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithThePacketsRule)
 {
-    std::vector<double> pot(N, 0.0);
+    Pot pot(N, 0.0);
     std::fill(pot.begin() + 200, pot.begin() + 800, -0.01);
     PacketSimulation sim(pot.data());
     place(sim, {450, 100, 60, 50, 10, 0});
@@ -119,7 +108,6 @@ TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithTh
     params.height = 50;
     sim.setParams(params);
     ASSERT_TRUE(sim.placeWave(shape));
-    // Peak 2 h / H as a packet of the height now, t = 0, the norm counted from here.
     EXPECT_NEAR(std::abs(sim.wave()[450]), 0.25, 1e-15);
     EXPECT_NEAR(std::abs(sim.wave()[450] / shape[450] - sim.wave()[300] / shape[300]), 0.0, 1e-15) << "the shape kept";
     EXPECT_EQ(sim.stepCount(), 0);
@@ -131,7 +119,6 @@ TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithTh
     sim.advance(3);
     sim.restart();
     EXPECT_EQ(wave(sim), placed) << "restart: back to the wave";
-    // Nothing to place, or nowhere to show it: refused, nothing changed.
     sim.step();
     const Vec now = wave(sim);
     Vec partly(N, 1.0);
@@ -149,11 +136,10 @@ TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithTh
 
 TEST(PacketSimulation, AConstantAddedToThePotentialOnlyTurnsThePhase)
 {
-    // Exactly so for the Schroedinger equation: psi(t) exp(-i c t). A plain step of 50 misses it by
-    // far (the phase rate of energy 0.005 is 1.6 % slow); measured from the packet's energy it is exact.
-    std::vector<double> low(N, 0.0);
+    // psi(t) exp(-i c t) exactly; a plain step of 50 would be 1.6 % slow in phase.
+    Pot low(N, 0.0);
     std::fill(low.begin() + 600, low.begin() + 612, 0.0003);
-    std::vector<double> high = low;
+    Pot high = low;
     for (double &v : high)
         v += 0.005;
     PacketSimulation a(low.data()), b(high.data());
@@ -169,9 +155,8 @@ TEST(PacketSimulation, AConstantAddedToThePotentialOnlyTurnsThePhase)
     EXPECT_GT(moments(a.wave()).centre - 450.0, 70.0) << "the packet has moved";
 }
 
-// The free grid's Heisenberg equations (exact in time, no walls): x(t) = x + v t with the velocity
-// v = sin k, (v psi)_n = (psi_n+1 - psi_n-1) / (2 i). So <x>(t) = <x> + <v> t and
-// Var x(t) = Var x + (<x v + v x> - 2 <x><v>) t + Var v t^2, all from the packet at t = 0.
+// The free grid's Heisenberg equations: v psi = (psi_n+1 - psi_n-1) / 2i, <x>(t) = <x> + <v> t,
+// Var x(t) = Var x + (<xv + vx> - 2 <x><v>) t + Var v t^2.
 struct Heisenberg
 {
     double x = 0, varX = 0, v = 0, cross = 0, varV = 0;
@@ -194,9 +179,8 @@ struct Heisenberg
 
 TEST(PacketSimulation, FreePacketsMoveAndSpreadAsTheGridsHeisenbergEquationsSay)
 {
-    // A slider packet (momentum 100) and a fast one (k = 0.3, beyond the sliders), where a plain
-    // step of 50 would be 2.3 times too slow; both stay 9 deviations clear of the walls.
-    std::vector<double> pot(N, 0.0);
+    // A slider packet (p 100) and a fast one (k = 0.3: a plain step would be 2.3 times slow).
+    Pot pot(N, 0.0);
     for (const auto &[params, steps] : {std::pair{PacketParams{470, 100, 80, 100, 1, 0}, 60}, {{330, 100, 80, 1540, 1, 0}, 20}}) {
         PacketSimulation sim(pot.data());
         place(sim, params);
@@ -225,12 +209,10 @@ TEST(PacketSimulation, FreePacketsMoveAndSpreadAsTheGridsHeisenbergEquationsSay)
 
 TEST(PacketSimulation, OscillatorKeepsACoherentPacketForTenPeriods)
 {
-    // V = V0 + omega^2 d^2 / 2 around 511.5, with a floor V0 = -0.01 that a plain step would feel (its
-    // phase rate at E = -0.01 is 6 % slow). A Gaussian of the ground state's width, displaced by x0,
-    // swings as x0 cos(omega t) and keeps its width; the grid's dispersion alone (1 - cos k for
-    // k^2 / 2) makes that 0.5 % and 0.8 % here.
+    // V = -0.01 + omega^2 d^2 / 2: a displaced ground-state Gaussian swings as x0 cos(omega t), keeps
+    // its width (the grid's dispersion: 0.5 % and 0.8 %).
     const double omega = 0.0005;
-    std::vector<double> pot(N);
+    Pot pot(N);
     for (int n = 0; n < N; ++n)
         pot[n] = -0.01 + 0.5 * omega * omega * (n - 511.5) * (n - 511.5);
     PacketSimulation sim(pot.data());
@@ -251,13 +233,11 @@ TEST(PacketSimulation, OscillatorKeepsACoherentPacketForTenPeriods)
 
 TEST(PacketSimulation, TransmittedProbabilityIsTheScatteringWindowsTAveragedOverThePacket)
 {
-    // A packet of k0 = 102 / 512 with Delta p = 5 % of p runs into a barrier 12 points wide. Afterwards
-    // the probability right of it is sum T(E(k)) |phi(k)|^2 over the packet's exact spectrum phi,
-    // E(k) = 1 - cos k (the grid energy, which the evolution conserves), T from the scattering solver
-    // on the window's grid: samples and energies x 1000, width factor 0.002 (k^2 = 2 (E - V)).
+    // A packet runs into a barrier 12 wide: P_right = sum T(1 - cos k) |phi(k)|^2 over its exact spectrum,
+    // T by the scattering solver (samples, energies x 1000, width factor 0.002).
     constexpr int From = 506, To = 517, Offset = (ScatterSolver::GridSize - N) / 2;
     for (double share : {0.7, 1.0, 1.3}) {
-        std::vector<double> pot(N, 0.0);
+        Pot pot(N, 0.0);
         PacketSimulation sim(pot.data());
         place(sim, {230, 100, 100, 1020, 0, 0});
         const PacketMeasurement m0 = sim.measure(0);
@@ -266,7 +246,7 @@ TEST(PacketSimulation, TransmittedProbabilityIsTheScatteringWindowsTAveragedOver
         sim.restart();
         sim.advance(50);
         const double right = sim.measure((From + To) / 2).right;
-        std::vector<double> samples(ScatterSolver::GridSize, 0.0);
+        Pot samples(ScatterSolver::GridSize, 0.0);
         for (int n = 0; n < N; ++n)
             samples[Offset + n] = 1000.0 * pot[n];
         ScatterSolver solver;

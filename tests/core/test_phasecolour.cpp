@@ -1,16 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The colour of a wave-function column and the columns' grid indices:
-//   phase 0, +pi/2, -pi/2 -> red, green, blue; small or non-finite values -> the grey-blue (103, 103, 183);
-//                            in between the formula, at every modulus
-//   column x of a view W wide -> grid index x * 1024 div W, clamped to the grid outside the view
+//   phase 0, +pi/2, -pi/2 -> red, green, blue; tiny or non-finite -> (103, 103, 183); else the formula
+//   column x of W         -> grid index x * 1024 div W, clamped to the grid
 #include "physics/phasecolour.h"
-
-#include <gtest/gtest.h>
-
-#include <climits>
-#include <cmath>
-#include <complex>
-#include <vector>
+#include "coretestutil.h"
 
 namespace {
 using cd = std::complex<double>;
@@ -33,9 +26,8 @@ TEST(PhaseColour, ReferenceTable)
 
 TEST(PhaseColour, FormulaOverTheWholeRange)
 {
-    // Against the formula in long double: equal, except for a difference of 1 where the exact value
-    // of a channel's truncated term lies within 1e-6 of a whole number. Special moduli and the
-    // saturation's whole range, at 720 phases and exactly on the four axes.
+    // The formula in long double: equal, or off by 1 where the truncated term is within 1e-6 of a whole
+    // number; special moduli and the saturation's range, 720 phases and the four axes.
     std::vector<double> moduli{1e-320, 1e-300, 1e-5, 0.000999, 0.001, 0.0011, 0.01, 0.3, 1.0, 7.0, 8.0, 200.0, 1e300, 1.7e308};
     for (double m = 0.0009; m < 12; m *= 1.07)
         moduli.push_back(m);

@@ -1,16 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pens "V", "-" and "X" at grid index i with value v and the range "<->":
-//   tent "V"      -> straight flanks from the untouched feet A[i - range] and A[i + range] up to v at i
-//   plateau "-"   -> v over the whole range
-//   line "X"      -> the first click sets one point and becomes the last one; later clicks join from it in
-//                    either direction, whatever the range
-//   at the grid's ends, or beyond them -> the same, clamped to the grid
+// The pens at grid index i, value v, range "<->" (clamped to the grid):
+//   tent "V" -> flanks from the feet A[i -+ range] up to v at i;  plateau "-" -> v over the range
+//   line "X" -> the first click sets a point; later ones join from the last, whatever the range
 #include "physics/potentialpen.h"
-
-#include <gtest/gtest.h>
-
-#include <utility>
-#include <vector>
+#include "coretestutil.h"
 
 namespace {
 struct Stroke

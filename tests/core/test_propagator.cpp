@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One Crank-Nicolson step of the grid Hamiltonian with walls at both ends, over the potential as it is at that
-// step: the equation solved to rounding, the norm kept, free packets narrowing and spreading as the closed form
-// says, moving packets travelling and coming back from either wall; nothing for a bad size or a missing array.
+// A Crank-Nicolson step between walls over the potential as it is: solved to rounding, norm kept, packets
+// spreading, travelling and reflecting; nothing for a bad size or a missing array.
 #include "physics/propagator.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 using namespace coretest;

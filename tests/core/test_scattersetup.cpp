@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The scattering window's numbers for a surface potential: its grid (samples x 1000 centred on 1200, margins
-// continuing the ends), the integration edges (the outermost changes), Vmax, Vmin, the unit of the energy
-// label (the depth without a positive sample), the energy range and the sliders' arithmetic; refused when
-// there is nothing to scatter at.
+// The scattering window's numbers: grid (x 1000, centred in 1200, ends continued), edges, Vmax, Vmin, the
+// energy unit, the range and the sliders' arithmetic; refused when there is nothing to scatter at.
 #include "physics/scattersetup.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <vector>
+#include "coretestutil.h"
 
 namespace {
 constexpr int N = ScatterSetup::GridSize;
@@ -95,9 +88,8 @@ TEST(ScatterSetup, EdgesEnergyRangeAndScaleSliderOfEachPotential)
 
 TEST(ScatterSetup, SlidersWidthFactorPotentialScaleAndEnergyRange)
 {
-    EXPECT_DOUBLE_EQ(ScatterSetup::widthFactor(200), 0.002);
-    EXPECT_DOUBLE_EQ(ScatterSetup::widthFactor(1), 1e-5);
-    EXPECT_DOUBLE_EQ(ScatterSetup::widthFactor(100000), 1.0);
+    for (const auto &[value, factor] : {std::pair{200, 0.002}, {1, 1e-5}, {100000, 1.0}})
+        EXPECT_DOUBLE_EQ(ScatterSetup::widthFactor(value), factor) << value;
     // value / 1000 of the energy range, in units of Vmax.
     EXPECT_DOUBLE_EQ(ScatterSetup::potentialScale(1000.0, 500, 500.0), 1.0);
     EXPECT_DOUBLE_EQ(ScatterSetup::potentialScale(5000.0, 50, 500.0), 0.5);

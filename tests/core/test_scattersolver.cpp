@@ -1,27 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What "Calc" and the export's scattering compute for the window's grid of 1200 samples x 1000:
-//   R, T of an energy  -> to 1e-5 of the exact transfer through the samples joined by straight lines;
-//                         both in [0, 1], T = 1 - R (R = 1 - T where T < 1e-8); below the right-hand
-//                         level R = 1, T = 0; a left-hand level above E: still a real pair
-//   wide barriers      -> every energy gets its point; only a T below the double range is flagged (1, 0)
-//   bad input          -> no potential, an end outside: NaN and Invalid; too short a wave: Unresolved
-//   the sweep          -> point (1, 0) at the right-hand level, index 0; then E = V_right + j dE, dE = eMax /
-//                         2000, up to eMax; energies below the left-hand level are skipped but keep their
-//                         index; each hook once; progress rising to 1; a cancel stops it; 50000 points at most
-//   resonances         -> within 1e-5 of the converged T, also those narrower than the energy step
+// What "Calc" and the export's scattering compute on the window's grid (1200 samples x 1000):
+//   R, T of an energy -> 1e-5 of the exact transfer; in [0, 1], T = 1 - R; below the right level (1, 0)
+//   wide barriers     -> every energy a point; only a T below the double range flagged (1, 0)
+//   bad input         -> no potential, an end outside: NaN, Invalid; too short a wave: Unresolved
+//   the sweep         -> (1, 0) at V_right, then V_right + j eMax / 2000; below V_left skipped; hooks once; cancel
+//   resonances        -> within 1e-5 of the converged T, also those narrower than the energy step
 #include "physics/complexrk4.h"
 #include "physics/scattersolver.h"
 #include "physics/scattersweep.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <complex>
-#include <ostream>
-#include <tuple>
-#include <vector>
+#include "coretestutil.h"
 
 std::ostream &operator<<(std::ostream &o, ScatterResult::Status s)
 {
@@ -44,10 +31,8 @@ Samples block(int from, int width, double height, double outside = 0.0) // heigh
     return v;
 }
 
-// The independent reference: exact transfer through constant slabs of psi'' = -c (E - V) psi over the
-// samples joined by straight lines; a flat interval is one slab, a sloped one `slabs` (by default 16 to
-// 400, more the steeper it is: T to about 2e-6) at their midpoint values. T from the flux,
-// 4 k_L Re k_R / |psi' + i k_L psi|^2, not from 1 - R.
+// The reference: exact transfer of psi'' = -c (E - V) psi through constant slabs over the samples joined by
+// lines (a sloped interval in `slabs`, by default 16..400); T from the flux 4 k_L Re k_R / |psi' + i k_L psi|^2.
 double referenceT(const Samples &v, int xStart, int xEnd, double e, double c, int slabs = 0)
 {
     const C kR = std::sqrt(C(c * (e - v[xStart])));
@@ -73,9 +58,8 @@ double convergedT(const Samples &v, int xStart, int xEnd, double e, double c)
     return (4.0 * referenceT(v, xStart, xEnd, e, c, 800) - referenceT(v, xStart, xEnd, e, c, 400)) / 3.0;
 }
 
-// The oracle of the specialised loops: the general integrator, ComplexRK4::step calling the right-hand
-// side through its virtual `derivatives` at every stage, over the samples joined by straight lines, with
-// the solver's step count m, its rescaling by 2^-500 and its split into incoming and reflected wave.
+// The specialised loops' oracle: ComplexRK4's general step through its virtual `derivatives`, with the
+// solver's step count m, rescaling by 2^-500 and split into incoming and reflected wave.
 class GeneralIntegrator : public ComplexRK4
 {
 public:
@@ -164,7 +148,6 @@ TEST(ScatterSolver, SquareBarriersAndWellsMatchTheTransferMatrixAtEveryEnergy)
                 const int from = 600 - width / 2, xStart = from + width, xEnd = from - 1;
                 const Samples v = block(from, width, height);
                 solver.setPotential(v.data());
-                // Across the sweep to 2 Vmax (the depth for a well), and close to the thresholds.
                 const double eMax = height > 0 ? 2 * height : -height;
                 std::vector<double> e{std::fabs(height) + 1e-3, std::fabs(height) - 1e-3, 1e-4};
                 for (int j = 1; j <= 24; ++j)
@@ -202,7 +185,7 @@ TEST(ScatterSolver, ConstantPotentialStepLevelsInterpolationAndBadSpans)
         EXPECT_EQ(solver.coefficients(from, to, 4.0, 0.002).status, Status::Invalid) << from << ".." << to;
         EXPECT_TRUE(std::isnan(solver.solve(from, to, 4.0, 0.002)[1])) << from << ".." << to;
     }
-    // A step 0 -> 10 between two samples: R = ((k1 - k2) / (k1 + k2))^2 up to the one-sample ramp.
+    // A step 0 -> 10: R = ((k1 - k2) / (k1 + k2))^2 up to the one-sample ramp.
     v = block(600, 600, 10.0);
     v[1199] = 12.0;
     solver.setPotential(v.data());
@@ -225,8 +208,7 @@ TEST(ScatterSolver, ConstantPotentialStepLevelsInterpolationAndBadSpans)
 }
 TEST(ScatterSolver, SpecialisedLoopsAgreeWithTheGeneralIntegrator)
 {
-    // A tent, a slope and a raised right level; spans of 731 (steps per sample) and 50 and 20
-    // (a hundred steps of a hundredth where the wave is long enough).
+    // A tent, a slope, a raised right level; spans of 731 (steps per sample), 50 and 20 (hundredths).
     Samples v(N, 0.0);
     for (int i = 300; i < 900; ++i)
         v[i] = i < 700 ? 8.0 - std::fabs(i - 500) * 0.04 : i >= 800 ? 7.0 - 0.01 * i : 0.0;
@@ -247,8 +229,7 @@ TEST(ScatterSolver, SpecialisedLoopsAgreeWithTheGeneralIntegrator)
                     << e << " " << c << " span " << span;
             }
         }
-    // The step count: 100 steps where they fall on the samples, more where the wave is short.
-    // k = sqrt(c max |E - V|), Phi = span k: m = ceil(k max((Phi / 1e-3)^(1/4), (1 / 3.5e-6)^(1/4))),
+    // m = ceil(k max((Phi / 1e-3)^(1/4), (1 / 3.5e-6)^(1/4))), k = sqrt(c max |E - V|), Phi = span k;
     // at least 100 / span; above 16 rounded up to four significant bits.
     EXPECT_EQ(fast.stepsPerSample(1050, 319, 0.3, 0.002), 3); // k = 0.124, Phi = 90.7
     EXPECT_EQ(fast.stepsPerSample(530, 480, 2.0, 0.05), 13);  // 50 samples, k = 0.548: hundredths too coarse
@@ -262,9 +243,8 @@ TEST(ScatterSolver, SpecialisedLoopsAgreeWithTheGeneralIntegrator)
 
 TEST(ScatterSolver, GrowthUnderWideBarriersIsRescaledEnergiesStayIndependentAndOnlyAnUnrepresentableTIsFlagged)
 {
-    // A barrier of 50 over 400 samples at c = 0.02: under it T ~ 16 k^2 kappa^2 / (k^2 + kappa^2)^2
-    // e^(-2 kappa 400), 2^-1044 at E = 9 (the state rescaled once, T still a double) and 2^-1094
-    // at E = 5 (below the double range: flagged, R 1 and T 0).
+    // Barrier 50 x 400 at c = 0.02: T ~ 16 k^2 kappa^2 / (k^2 + kappa^2)^2 e^(-800 kappa); 2^-1044 at E = 9
+    // (rescaled, still a double), 2^-1094 at E = 5 (flagged).
     const Samples barrier = block(400, 400, 50.0);
     ScatterSolver solver;
     solver.setPotential(barrier.data());
@@ -294,9 +274,7 @@ TEST(ScatterSolver, GrowthUnderWideBarriersIsRescaledEnergiesStayIndependentAndO
 
 TEST(ScatterSweep, EveryEnergyOfAWidePotentialGetsItsPointAndTheHooksReportOnce)
 {
-    // A barrier of 20 over 200 samples at c = 0.5 grows the state by up to e^632 under it: every
-    // energy gets a point, R 1 and T 0 where T is below the double range, the exact T above the top.
-    // eMax = 31.25 makes dE = 1/64: the 2000 energies are exact sums.
+    // Barrier 20 x 200 at c = 0.5 (growth up to e^632): every energy a point; dE = 1/64 exactly.
     const Samples wide = block(500, 200, 20.0);
     ScatterSolver solver;
     int overflows = 0, unresolved = 0;
@@ -346,9 +324,8 @@ TEST(ScatterSweep, EveryEnergyOfAWidePotentialGetsItsPointAndTheHooksReportOnce)
 
 TEST(ScatterSweep, SharpResonancesOfADoubleBarrierWithin1e5OfTheConvergedT)
 {
-    // Two walls of 10, ten points wide and 40 apart (the handbook's double barrier): at c = 0.05 a
-    // resonance at E = 5.21 is far narrower than the energy step, and the step count of a lone
-    // energy there misses its T by 0.006; the sweep sees the peak and takes enough steps.
+    // The handbook's double barrier at c = 0.05: the resonance at E = 5.21 is far narrower than the energy
+    // step; a lone energy's step count misses it, the sweep sees the peak and takes enough steps.
     Samples v(N, 0.0);
     std::fill(v.begin() + 569, v.begin() + 579, 10.0);
     std::fill(v.begin() + 619, v.begin() + 629, 10.0);
@@ -372,9 +349,7 @@ TEST(ScatterSweep, SharpResonancesOfADoubleBarrierWithin1e5OfTheConvergedT)
 
 TEST(ScatterSweep, DrawnPotentialExactEnergiesFromTheRightLevelToEMaxPhysicalAndAccurate)
 {
-    // Tents and plateaus between -50 and +50 as the pens draw them, level 4 on the left and -2.5 on
-    // the right. eMax = 125 makes dE = 1/16: every energy is an exact sum, and the sweep meets the
-    // left level and eMax on the dot.
+    // Pen strokes in -50..50, left level 4, right -2.5; eMax = 125: dE = 1/16 exactly.
     Samples v(N, -2.5);
     unsigned seed = 12345;
     auto next = [&seed](int n) { return int((seed = seed * 1103515245u + 12345u) >> 16) % n; };

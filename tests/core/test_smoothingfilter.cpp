@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Smoothing a dragged stretch (level "Smooth:" f, c = f / 10000): the stretch takes the low pass
-// exp(-c^2 j (1023 - j)) of the whole potential, straight lines join it to the untouched samples 50 points
-// away (fewer at the grid's ends), the rest stays as it was; corners in either order, clamped to the grid.
+// Smoothing a dragged stretch ("Smooth:" f, c = f / 10000): the low pass exp(-c^2 j (1023 - j)), lines to
+// the untouched samples 50 points away, the rest as it was; corners in either order, clamped.
 #include "physics/smoothingfilter.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
 
 namespace {
 using namespace coretest;
@@ -30,9 +23,7 @@ TEST(SmoothingFilter, FactorsSelectionDragDirectionAndGridEnds)
     for (int j = 0; j < N; ++j)
         ref[j] *= std::exp(-c * c * j * (1023.0 - j));
     ref = directDft(ref, -1);
-    // The selection takes the low pass; straight lines join its ends to the untouched feet 50 points
-    // away (fewer at the grid's ends); the rest stays bit-identical. The corners in either order,
-    // on one index, or beyond the grid (clamped).
+    // Corners in either order, on one index, or beyond the grid.
     SmoothingFilter filter;
     for (const auto &[from, to] : {std::array{500, 500}, {470, 560}, {560, 470}, {10, 1000}, {2000, -20}}) {
         std::vector<double> v = orig;

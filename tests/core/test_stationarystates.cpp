@@ -1,27 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The evolution's own bound states ("Teilchen wie in der Zeitentwicklung", "In die Zeitentwicklung",
-// the export's --mass-of-evolution and --states):
-//   state k, energy k   -> eigenvectors of the propagator's matrix to rounding, orthonormal (close pairs
-//                          too), the leftmost lobe upwards; energies to 1e-15 of a Sturm count;
-//                          k outside 0..count-1: no state, energy 0
-//   superposition       -> the normalised sum of weight e^(i phase) state; parts naming no state or
-//                          not finite count for nothing; nothing left: empty
-//   in the evolution    -> a state only turns its phase; a pair swings with the step's phase difference
+// The evolution's own bound states ("In die Zeitentwicklung", the export's --states):
+//   state k, energy k -> orthonormal eigenvectors of the propagator's matrix, leftmost lobe up; outside: none, 0
+//   superposition     -> normalised sum of weight e^(i phase) state; bad parts ignored; nothing left: empty
+//   in the evolution  -> a state only turns its phase; a pair swings with the step's phase difference
 #include "physics/stationarystates.h"
-
 #include "physics/packetmeasurement.h"
 #include "physics/packetsimulation.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
-
-#include <numeric>
 
 namespace {
 using namespace coretest;
-const double Pi = std::acos(-1.0);
-using Pot = std::vector<double>;
 
 // Wells of depth -0.02 and `width` points either side of a wall of height h and `wall` points, centred.
 Pot doubleWell(int width, double h, int wall)
@@ -60,8 +48,7 @@ double sturmEigenvalue(const Pot &V, int k)
 
 TEST(StationaryStates, TheEmptyBoxGivesTheClosedFormEvenRaised)
 {
-    // sin(pi k (n + 1) / 1025) with energies 1 - cos(pi k / 1025) (+ the constant): four below the
-    // search limit of 1 pixel row above the floor.
+    // sin(pi k (n + 1) / 1025), energies 1 - cos(pi k / 1025) (+ the level): four below the limit.
     for (double level : {0.0, -0.0123}) {
         SCOPED_TRACE(::testing::Message() << "level " << level);
         const StationaryStates s(Pot(N, level).data(), EigenSolver::Trace());
@@ -88,8 +75,7 @@ TEST(StationaryStates, TheEmptyBoxGivesTheClosedFormEvenRaised)
 
 TEST(StationaryStates, StatesAreOrthonormalEigenvectorsOfThePropagatorsMatrixClosePairsIncluded)
 {
-    // The square well, the double well of the examples with its pair split by 5.4e-8, and a wall
-    // of a file's 1e6 beside a well.
+    // The square well, the examples' double well (pair split by 5.4e-8), a wall of 1e6 beside a well.
     Pot walled = doubleWell(100, 0.0, 40);
     std::fill(walled.begin(), walled.begin() + 200, 1e6);
     for (const Pot &V : {doubleWell(100, -0.02, 0), doubleWell(100, 0.0, 40), walled}) {
@@ -101,7 +87,7 @@ TEST(StationaryStates, StatesAreOrthonormalEigenvectorsOfThePropagatorsMatrixClo
             const std::vector<double> &x = s.state(k);
             EXPECT_NEAR(s.energy(k), sturmEigenvalue(V, k), 1e-15) << k;
             EXPECT_LT(residual(V, x, s.energy(k)), 1e-15) << k;
-            const double peak = std::fabs(*std::max_element(x.begin(), x.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+            const double peak = absMax(x);
             const auto first = std::find_if(x.begin(), x.end(), [peak](double v) { return std::fabs(v) > 0.01 * peak; });
             EXPECT_GT(*first, 0.0) << "the leftmost lobe upwards, " << k;
             for (int j = std::max(0, k - 3); j <= k; ++j)
@@ -134,8 +120,7 @@ TEST(StationaryStates, SuperpositionsAreNormalisedSumsOfTheGivenWeightsAndPhases
 
 TEST(StationaryStates, AStateOnlyTurnsItsPhaseForTenThousandSteps)
 {
-    // The ground state of the square well (its neighbour 3.7e-4 away; the shifted step) and of the
-    // empty box (1e-5 above 0; the plain step).
+    // The square well's ground state (the shifted step) and the empty box's (the plain step).
     for (const Pot &V : {doubleWell(100, -0.02, 0), Pot(N, 0.0)}) {
         const StationaryStates s(V.data(), EigenSolver::Trace());
         PacketSimulation sim(V.data()); // with its own choice of sub-steps
@@ -143,10 +128,8 @@ TEST(StationaryStates, AStateOnlyTurnsItsPhaseForTenThousandSteps)
         ASSERT_TRUE(sim.placeWave(s.superposition({{0}})));
         EXPECT_EQ(sim.subSteps(), 1);
         EXPECT_EQ(sim.referenceEnergy(), std::fabs(s.energy(0)) < 4e-4 ? 0.0 : sim.measure(0).meanE);
-        const Vec start(sim.wave(), sim.wave() + N);
-        double peak = 0.0;
-        for (const cd &z : start)
-            peak = std::max(peak, std::norm(z));
+        const Vec start = wave(sim);
+        const double peak = std::pow(absMax(start), 2);
         double change = 0.0;
         for (int block = 0; block < 10; ++block) {
             sim.advance(1000);
@@ -160,8 +143,7 @@ TEST(StationaryStates, AStateOnlyTurnsItsPhaseForTenThousandSteps)
 
 TEST(StationaryStates, APairSwapsWellsWithTheCrankNicolsonPhaseDifference)
 {
-    // Split by 2.8e-4: the rule takes two sub-steps measured from the mean energy, and the step
-    // turns the phase of energy E by Theta(E) = 2 n atan((E - E0) dt / (2 n)) + E0 dt.
+    // Split by 2.8e-4: two sub-steps from the mean energy; phase Theta(E) = 2 n atan((E - E0) dt / 2n) + E0 dt.
     const Pot V = doubleWell(60, 0.0, 4);
     const StationaryStates s(V.data(), EigenSolver::Trace());
     PacketSimulation sim(V.data());
@@ -173,17 +155,15 @@ TEST(StationaryStates, APairSwapsWellsWithTheCrankNicolsonPhaseDifference)
     EXPECT_NEAR(e0, 0.5 * (s.energy(0) + s.energy(1)), 1e-15);
     auto theta = [&](double E) { return 2.0 * n * std::atan((E - e0) * 50.0 / (2.0 * n)) + e0 * 50.0; };
     const double period = 2.0 * Pi / (theta(s.energy(1)) - theta(s.energy(0)));
-    // P_left - 1/2 = cos(2 pi t / T) / 2: in the left well at first, in the right one after half a period.
+    // P_left - 1/2 = cos(2 pi t / T) / 2: left at first, right after half a period.
     EXPECT_GT(sim.measure(512).left, 0.95);
     sim.advance(int(std::lround(period / 2)));
     EXPECT_LT(sim.measure(512).left, 0.05);
     sim.advance(int(0.8 * period));
-    // Sharper: the amplitudes' relative phase, to rounding.
     std::complex<double> c0 = 0.0, c1 = 0.0;
     for (int j = 0; j < N; ++j)
         c0 += s.state(0)[j] * sim.wave()[j], c1 += s.state(1)[j] * sim.wave()[j];
     const double turned = std::arg(c1 / c0), want = -sim.stepCount() * (theta(s.energy(1)) - theta(s.energy(0)));
-    EXPECT_NEAR(std::remainder(turned - want, 2.0 * Pi), 0.0, 1e-8);
+    EXPECT_NEAR(std::remainder(turned - want, 2.0 * Pi), 0.0, 1e-8) << "the amplitudes' relative phase";
 }
-
 } // namespace

@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The packet a click places (centre i0, h0 pixels high in a view H, sliders dx, p, dp): peak 2 h0 / H,
-// |psi|^2 of deviation dx / 2, wave number (p div 10) / 512 (|p| < 10: none), the chirp of dp; no width, no
-// height or no view: no packet; extreme values stay finite.
+// The packet a click places (i0, h0 of H, dx, p, dp): peak 2 h0 / H, deviation dx / 2, wave number
+// (p div 10) / 512, chirp dp; no width, height or view: none; extremes stay finite.
 #include "physics/wavepacket.h"
-
 #include "coretestutil.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <climits>
 
 namespace {
 using namespace coretest;

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What gets installed and packaged, and the scripts' check modes:
-#   cmake --install      -> exactly the program and its export tool (755), the examples, the handbook with the
-#                           pictures it shows, menu entry, metadata, icons of each size, licence (644); no RPATH
-#   menu entry, metadata -> every field fits the rest (program, icon, licence, homepage, version, pictures);
-#                           the validators pass (desktop-file-validate's hints allowed: Education and Science)
+#   cmake --install      -> exactly the programs (755), examples, handbook and its pictures, metadata, icons (644)
+#   menu entry, metadata -> every field fits the rest; the validators pass
 #   the Debian package   -> the same files under /usr; its fields; Qt's run-time libraries, never a -dev package
-#   ./run.sh, ./test.sh  -> on a bare machine what building and running need (test.sh: the test tools too);
-#                           with everything installed: nothing
-#   make-examples.py     -> --check: 0 for the committed files, 1 naming a changed or missing one, 2 for a wrong call
+#   ./run.sh, ./test.sh  -> on a bare machine what building, running (and testing) need; else nothing
+#   make-examples.py     -> --check: 0 as committed, 1 naming a changed or missing file, 2 a wrong call
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d)

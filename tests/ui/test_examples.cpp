@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The shipped examples, and quantaura-export, which prints what the windows compute for a potential file:
-//   File -> Beispiele       -> the README's examples, in its order, with its titles, each loading its file,
-//                              found beside the program or under its prefix, never in the working directory
-//   the examples' physics   -> what the handbook's exercises rely on (and the pendulum as a teacher runs it)
-//   eigen, eigenfunctions   -> the window's energies and functions (--mass-of-evolution: its check box)
-//   scattering              -> the window's sweep at --width and --emax-factor; --png: the plot's picture
-//   evolve                  -> the main window's simulation, a row every --every steps and after the last
-//   --digits/--german/      -> %.Ng in the C form (17: each double exactly) / ';' and decimal commas, negative
-//   --no-header                numbers too / no header; the header names units and settings
-//   exit codes, messages    -> the table in exportExitCodesAndMessages: 0 written, 1 the file, the potential or
-//                              the output failed, 2 a wrong call; each failure one line on standard error
+// The shipped examples, and quantaura-export (what the windows compute for a potential file):
+//   File -> Beispiele      -> the README's examples, order, titles; beside the program or under its prefix only
+//   the examples' physics  -> what the handbook's exercises rely on; the pendulum as a teacher runs it
+//   eigen(functions)       -> the window's energies and functions (--mass-of-evolution: its check box)
+//   scattering / evolve    -> the window's sweep (--width, --emax-factor, --png) / the simulation every --every
+//   --digits/--german/...  -> %.Ng in the C form / ';' and decimal commas / no header; the header names settings
+//   exit codes             -> 0 written, 1 file, potential or output failed, 2 a wrong call; one line on stderr
 #include "physics/grid.h"
 #include "physics/packetmeasurement.h"
 #include "physics/packetsimulation.h"
@@ -46,16 +42,15 @@ std::vector<double> load(const QString &file)
     return s;
 }
 
-// What quantaura-export prints; its exit code and complaint in `code` and `err`. `child` runs in the
-// child process before the program starts.
+// What quantaura-export prints; exit code and complaint in `code`, `err`; `child` runs before the program.
 QString exportRun(const QStringList &args, int *code = nullptr, QString *err = nullptr, std::function<void()> child = {})
 {
     QProcess p;
     if (child)
         p.setChildProcessModifier(child);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // no display: it draws offscreen by itself,
-    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) // and keeps the
-        env.remove(name); // toolkit's remarks on that to itself
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // no display: it must cope by itself, quietly
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+        env.remove(name);
     p.setProcessEnvironment(env);
     p.start(EXPORT_PROGRAM, args);
     const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
@@ -77,15 +72,13 @@ QByteArray fileBytes(const QString &path)
 }
 QStringList lines(const QStringList &args) { return exportRun(args).split('\n', Qt::SkipEmptyParts); }
 
-// A number written with `digits` significant digits is the exact one rounded: off by at most half a unit
-// in its last digit.
+// Written with `digits` significant digits: off by at most half a unit in the last one.
 bool shows(double shown, double exact, int digits)
 {
     return std::fabs(shown - exact) <= 0.50001 * std::pow(10.0, 1 - digits) * std::fabs(exact);
 }
 
-// The cells of a table's lines; the numbers in the C form or, German, with a decimal comma (and no point
-// anywhere: a German spreadsheet takes it for a thousands separator). Not a number: NaN.
+// A table's cells, C form or German (decimal comma, no group separator); not a number: NaN.
 QList<QList<double>> numbers(const QStringList &rows, bool german = false)
 {
     QLocale de(QLocale::German);
@@ -167,16 +160,14 @@ private slots:
                 e.push_back(view.eigenValueAt(k));
             return e;
         };
-        // In the window's units the kinetic term is 20000 T: hbar^2/m = 40000. The oscillator's
-        // V = 0.005 d^2 has the levels hbar w (n + 1/2), hbar w = sqrt(40000 * 0.01) = 20.
+        // hbar^2/m = 40000: the oscillator V = 0.005 d^2 has levels 20 (n + 1/2).
         const std::vector<double> osc = levels("oszillator.pot"), well = levels("rechteckmulde.pot");
         const std::vector<double> dw = levels("doppelmulde.pot"), lattice = levels("gitter.pot");
         for (int n = 0; n < 8; ++n)
             QVERIFY2(std::fabs(osc.at(n) / (20 * (n + 0.5)) - 1) < 0.005, qPrintable(QString::number(osc[n])));
-        // The square well, 200 wide and 200 deep: z0 = 100 sqrt(200 / 20000) = 10, ceil(2 z0 / pi) = 7 bound states.
+        // The square well 200 x 200: z0 = 10, ceil(2 z0 / pi) = 7 bound states.
         QCOMPARE(int(std::count_if(well.begin(), well.end(), [](double e) { return e < 0; })), 7);
-        // The double well's lowest pair split by less than 1 % of the gap above it; the lattice's lowest
-        // eight states in one band, narrower than half the gap to the next.
+        // The double well's pair split < 1 % of the gap above; the lattice's lowest band of eight.
         QVERIFY2(dw.size() > 2, qPrintable(QString::number(dw.size())));
         QVERIFY2(dw[1] - dw[0] < 0.01 * (dw[2] - dw[1]), "the double well's lowest pair");
         QVERIFY2(lattice.size() > 8, qPrintable(QString::number(lattice.size())));
@@ -186,9 +177,8 @@ private slots:
 
     void tunnellingPendulumAsATeacherRunsIt()
     {
-        // The example, the check box, the lowest pair marked by two clicks on its line, "In die
-        // Zeitentwicklung" with the dialog's equal weights (while a packet runs), Start at "Normal":
-        // the particle is in the right well after 20 s and back after 40 s, as the status bar says.
+        // The lowest pair marked, "In die Zeitentwicklung" (while a packet runs), Start at "Normal":
+        // right well after 20 s, back after 40 s, as the status bar says.
         SchMainWindow w;
         w.examplesDir = Dir;
         w.show();
@@ -212,7 +202,6 @@ private slots:
         QVERIFY2(!start->isChecked(), "stopped");
         QVERIFY(!s->isRunning());
         QVERIFY2(find<QPushButton>(w, "Pack")->isChecked(), "shown as a packet is");
-        // The superposition, scaled as a packet of the last height (200) would be, at t = 0.
         const PacketSimulation &sim = s->simulation();
         std::vector<std::complex<double>> psi(N);
         double top = 0.0, off = 0.0;
@@ -236,7 +225,6 @@ private slots:
         const auto column = [&](int j) { return (j * s->width() + N / 2) / N; };
         QVERIFY2(shot.pixel(column(457), s->midRow() - 20) != qRgb(0, 0, 0), "the left well");
         QVERIFY2(shot.pixel(column(566), s->midRow() - 20) == qRgb(0, 0, 0), "the right well");
-        // Start, with frames at "Normal" every quarter second.
         start->click();
         QTimer *timer = s->findChild<QTimer *>();
         timer->stop();
@@ -260,8 +248,7 @@ private slots:
 
     void exportPrintsWhatTheWindowsShow()
     {
-        // Bound states, of either particle (the window's check box, which the header names): the window's
-        // energies to 10 significant digits, and its eigenfunctions, a row per sample.
+        // Bound states of either particle: the window's energies and eigenfunctions to 10 digits.
         SchEFView view(load("doppelmulde.pot").data(), nullptr, EigenSolver::Trace());
         const QString file = Dir + "doppelmulde.pot";
         for (const QStringList &particle : {QStringList(), QStringList("--mass-of-evolution")}) {
@@ -290,8 +277,7 @@ private slots:
                     QVERIFY2(shows(row[k + 2], view.eigenFunctionAt(k)[j], 10), qPrintable(QString("psi_%1 at %2").arg(k).arg(j)));
             }
         }
-        // The pictures as a user would set the window up: the levels ("Display Eigenwerte"), and for the
-        // eigenfunctions the lowest ten states.
+        // The pictures as a user sets the window up: "Display Eigenwerte"; ten eigenfunctions.
         QTemporaryDir dir;
         view.findChild<QCheckBox *>("particle")->setChecked(false);
         find<QPushButton>(view, "Display Eigenwerte")->click();
@@ -304,8 +290,7 @@ private slots:
             }
             QCOMPARE(QImage(dir.filePath("view.png")).convertToFormat(QImage::Format_RGB32), view.grab().toImage().convertToFormat(QImage::Format_RGB32));
         }
-        // Scattering with other settings, which the header records: the points of the window's sweep,
-        // and the plot's picture.
+        // Scattering with other settings: the window's sweep and the plot's picture.
         Window w;
         const ScatterRecorder &said = recordReports(w);
         QVERIFY(!w.setPotential(load("doppelbarriere.pot").data(), N));
@@ -326,8 +311,7 @@ private slots:
                 QVERIFY2(shows(ert[i].value(c), sweep.rows[i][c], 10), qPrintable(QString("row %1: %2").arg(i + 1).arg(points[i + 1])));
         w.plot()->slider()->setValue(200);
         QCOMPARE(QImage(dir.filePath("plot.png")).convertToFormat(QImage::Format_RGB32), w.plot()->grab().toImage().convertToFormat(QImage::Format_RGB32));
-        // Evolve: the packet a click at 300 places with momentum 100 on the barrier, a row every 10 steps
-        // and after the 25th, measured at the highest point (511); as the simulation run here says.
+        // Evolve: a click at 300, momentum 100, a row every 10 steps and after the 25th, line 511.
         const QStringList rows = lines({"evolve", Dir + "barriere.pot", "--x0", "300", "--p", "100", "--steps", "25", "--every", "10"});
         QCOMPARE(rows.value(0), QString("t [m dx^2/hbar] x0=300 p=100 dx=40 dp=10 line=511 digits=10,norm,<x> [dx],"
                                         "<p> [hbar/dx],<E> [hbar^2/(m dx^2)],dE [hbar^2/(m dx^2)],P_left,P_right"));
@@ -349,8 +333,7 @@ private slots:
 
     void exportFormatsForSpreadsheets()
     {
-        // The square well's energies, negative ones among them, in each format: C or German cells, rounded
-        // to the digits asked for and no more (17 give each double back), with or without the header.
+        // The square well's energies (some negative) in each format; 17 digits give each double back.
         const SchEFView view(load("rechteckmulde.pot").data(), nullptr, EigenSolver::Trace());
         const struct { QStringList options; bool german, header; int digits; } formats[] = {
             {{}, false, true, 10}, {{"--german"}, true, true, 10}, {{"--digits", "3", "--no-header"}, false, false, 3},
@@ -407,7 +390,7 @@ private slots:
             {"evolve @good ~ --every 100001", 2, "--every"}, {"evolve @good ~ --line -1", 2, "--line"}, {"evolve @good ~ --line 1025", 2, "--line"},
             {"evolve @good --states 0 --x0 3", 2, "schließen einander aus"}, {"evolve @good --states 0,0", 2, "--states"},
             {"evolve @good --states 1,x", 2, "--states"}, {"evolve @good --states 500", 2, "--states"},
-            // Each range's ends, and a number spelt otherwise, are allowed: then the missing file or state fails.
+            // Each range's ends and other spellings are allowed: the missing file or state fails.
             {"scattering @missing --width 0.00001 --digits 1", 1, "gibt es nicht"},
             {"scattering @missing --width 1 --emax-factor 10 --digits 17", 1, "gibt es nicht"},
             {"scattering @missing --width 2e-3 --emax-factor 2 --digits +05", 1, "gibt es nicht"},
@@ -442,8 +425,7 @@ private slots:
         }
         exportRun({"eigen", good, "--digits", "0"}, &code, nullptr, [] { ::close(STDERR_FILENO); });
         QCOMPARE(code, 2);
-        // A picture that cannot be written whole (the file size limited below it; a full device): 1, no
-        // output, nothing under its name, an older picture as it was.
+        // A picture not written whole (file size limit; a full device): 1, nothing left, an older one kept.
         const auto smallFiles = [] {
             const rlimit limit{1024, 1024};
             setrlimit(RLIMIT_FSIZE, &limit);
