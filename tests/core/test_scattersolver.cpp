@@ -72,16 +72,13 @@ public:
         y[0] = C(1.0, 0.0);
         y[1] = I * kR * y[0];
         int scaled = 0;
-        const auto rescale = [&] {
-            if (std::fmax(std::fmax(std::fabs(y[0].real()), std::fabs(y[0].imag())), std::fmax(std::fabs(y[1].real()), std::fabs(y[1].imag()))) > 0x1p500)
-                y[0] *= 0x1p-500, y[1] *= 0x1p-500, scaled += 500;
-        };
         for (int i = xStart; m == ScatterSolver::HundredthSteps ? x > xEnd : i > xEnd; --i) {
             if (m != ScatterSolver::HundredthSteps)
                 x = double(i);
             for (int j = 0; j < std::max(m, 1); ++j)
                 step(m == ScatterSolver::HundredthSteps ? double(xStart - xEnd) * (-0.01) : -1.0 / m);
-            rescale();
+            if (std::fmax(std::fmax(std::fabs(y[0].real()), std::fabs(y[0].imag())), std::fmax(std::fabs(y[1].real()), std::fabs(y[1].imag()))) > 0x1p500)
+                y[0] *= 0x1p-500, y[1] *= 0x1p-500, scaled += 500;
         }
         const double kL = std::sqrt(c * std::fabs(e - at(double(xEnd))));
         const C ikL = I * C(kL, 0.0);

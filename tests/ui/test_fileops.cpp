@@ -2,7 +2,7 @@
 // File -> Open, File -> Save and the process's standard streams:
 //   Open          -> samples (missing 0, beyond 1026 lines ignored), unmodified; what was mended: status bar, 15 s
 //   spellings     -> [+-]d[.d][e[+-]d], inf, blanks, CRLF; the count " +01024\t" too
-//   refused       -> cancelled / missing / unreadable, bad count / too large: the box, the potential as it was
+//   refused       -> cancelled / missing / unreadable or bad count: the box, the potential as it was
 //   Save          -> "%.6g" clamped (NaN 0); asks before replacing; failures keep the old file, no temporary
 //   std streams   -> closed at start: /dev/null; a gone or slow trace reader never stops the program
 #include "ui/app/potentialfile.h"
@@ -156,21 +156,14 @@ private slots:
         QCOMPARE(r.status, QString());
         QVERIFY2(!r.modified, "as opened");
         QCOMPARE(r.pot, back);
-        // A valid file behind a header of 1 GiB (sparse) is refused after a bounded read.
-        QFile huge(dir.filePath("huge.pot"));
-        QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(qint64(1) << 30));
-        QVERIFY(huge.seek(huge.size()));
-        QCOMPARE(huge.write("\n1024\n0.5\n"), 10);
-        QStringList boxes; // a cancelled dialog, a missing file, a directory and the huge file change nothing
-        for (const QString &name : {QString(), dir.filePath("no.pot"), dir.filePath("."), huge.fileName()}) {
+        QStringList boxes; // a cancelled dialog, a missing file and a directory change nothing
+        for (const QString &name : {QString(), dir.filePath("no.pot"), dir.filePath(".")}) {
             boxes += (r = fileOp(&SchMainWindow::open, name, back)).boxes;
             QCOMPARE(r.pot, back);
             QCOMPARE(r.status, QString("vorher"));
             QVERIFY2(r.modified, qPrintable(name));
         }
-        QVERIFY(huge.remove());
-        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen, "Quantaura: " + PotentialFile::tooLargeMessage() + " [OK]"}));
+        QCOMPARE(boxes, QStringList({"Quantaura: File does not exist ! [OK]", CannotOpen}));
     }
 
     void saveAsksAndWarnsAndKeepsTheTarget()
