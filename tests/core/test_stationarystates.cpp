@@ -37,12 +37,8 @@ double residual(const Pot &V, const std::vector<double> &x, double E)
 double sturmEigenvalue(const Pot &V, int k)
 {
     double lo = -1.0, hi = 3.0;
-    for (int it = 0; it < 200 && hi - lo > 0.0; ++it) {
-        const double mid = 0.5 * (lo + hi);
-        if (mid == lo || mid == hi)
-            break;
+    for (double mid = 1.0; mid != lo && mid != hi; mid = 0.5 * (lo + hi))
         (countBelow(V, 1.0, 0.5, mid) > k ? hi : lo) = mid;
-    }
     return 0.5 * (lo + hi);
 }
 
@@ -101,17 +97,12 @@ TEST(StationaryStates, StatesAreOrthonormalEigenvectorsOfThePropagatorsMatrixClo
 TEST(StationaryStates, SuperpositionsAreNormalisedSumsOfTheGivenWeightsAndPhases)
 {
     const StationaryStates s(doubleWell(100, 0.0040, 8).data(), EigenSolver::Trace());
-    const std::vector<std::complex<double>> psi = s.superposition({{0, 3.0, 0.0}, {1, 4.0, Pi / 2}, {99999, 1.0, 0.0}});
+    const Vec psi = s.superposition({{0, 3.0, 0.0}, {1, 4.0, Pi / 2}, {99999, 1.0, 0.0}});
     ASSERT_EQ(psi.size(), std::size_t(N));
-    for (int k = 0; k < 3; ++k) {
-        std::complex<double> c = 0.0;
-        for (int n = 0; n < N; ++n)
-            c += s.state(k)[n] * psi[n];
-        const std::complex<double> want = k == 0 ? 0.6 : (k == 1 ? std::complex<double>(0.0, 0.8) : 0.0);
-        EXPECT_NEAR(std::abs(c - want), 0.0, 1e-11) << k; // the states are orthonormal to about 1e-12
-    }
+    for (const auto &[k, want] : {std::pair{0, cd(0.6)}, {1, cd(0.0, 0.8)}, {2, cd(0.0)}}) // orthonormal to ~1e-12
+        EXPECT_NEAR(std::abs(std::inner_product(psi.begin(), psi.end(), s.state(k).begin(), cd(0.0)) - want), 0.0, 1e-11) << k;
     // Equal weights of the lowest pair: the left well (both lobes upwards there).
-    const std::vector<std::complex<double>> left = s.superposition({{0}, {1}});
+    const Vec left = s.superposition({{0}, {1}});
     EXPECT_GT(PacketMeasurement::of(left.data(), Pot(N, 0.0).data(), N, 512).left, 0.99);
     EXPECT_EQ(s.superposition({{0, std::nan("")}, {1, 2.0, HUGE_VAL}, {1}, {2}}), s.superposition({{1}, {2}})) << "not finite: nothing";
     EXPECT_TRUE(s.superposition({}).empty());
@@ -160,9 +151,8 @@ TEST(StationaryStates, APairSwapsWellsWithTheCrankNicolsonPhaseDifference)
     sim.advance(int(std::lround(period / 2)));
     EXPECT_LT(sim.measure(512).left, 0.05);
     sim.advance(int(0.8 * period));
-    std::complex<double> c0 = 0.0, c1 = 0.0;
-    for (int j = 0; j < N; ++j)
-        c0 += s.state(0)[j] * sim.wave()[j], c1 += s.state(1)[j] * sim.wave()[j];
+    const cd c0 = std::inner_product(sim.wave(), sim.wave() + N, s.state(0).begin(), cd(0.0));
+    const cd c1 = std::inner_product(sim.wave(), sim.wave() + N, s.state(1).begin(), cd(0.0));
     const double turned = std::arg(c1 / c0), want = -sim.stepCount() * (theta(s.energy(1)) - theta(s.energy(0)));
     EXPECT_NEAR(std::remainder(turned - want, 2.0 * Pi), 0.0, 1e-8) << "the amplitudes' relative phase";
 }
