@@ -104,9 +104,7 @@ private slots:
         QCOMPARE(f.s.simulation().stepCount(), 0);
         QVERIFY(status.last()[0].toString().startsWith(QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ")));
         QVERIFY(screenCurrent(&f.s));
-        f.s.pacing()->setTempo(Pacer::Fastest); // while running, the run goes on from the start
-        f.s.startEvolution(true);
-        f.s.findChild<QTimer *>()->stop();
+        f.runByHand(); // while running, the run goes on from the start
         f.frameAt(101.0);
         f.frameAt(102.0);
         QCOMPARE(status.last()[0].toString().section(' ', 0, 2), QString("t = 2"));
@@ -195,9 +193,7 @@ private slots:
         f.place({200, 5}); // as high as the view: its peak covers the energy's row
         const PacketMeasurement m = f.s.simulation().measure(0);
         const int row = int(200 - m.meanE / 0.0001);
-        f.s.pacing()->setTempo(Pacer::Fastest);
-        f.s.startEvolution(true);
-        f.s.findChild<QTimer *>()->stop();
+        f.runByHand();
         f.frameAt(101.0);
         QVERIFY(f.shot().pixel(200, row) != Energy); // hidden behind the packet
         for (int k = 0; k < 40; ++k)

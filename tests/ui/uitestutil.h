@@ -148,6 +148,13 @@ struct SurfaceFixture
         s.packOnOff(true);
         drag(&s, {at});
     }
+    // Starts the evolution at the fastest tempo, a step a tick, its ticks given by frameAt only.
+    void runByHand()
+    {
+        s.pacing()->setTempo(Pacer::Fastest);
+        s.startEvolution(true);
+        s.findChild<QTimer *>()->stop();
+    }
     // A tick of the evolution's timer at time t (its own ticks are stopped by the caller).
     void frameAt(double t)
     {
