@@ -41,9 +41,7 @@ private slots:
             QVERIFY2(!timer->isActive(), "a tempo does not start a stopped evolution");
             f.s.startEvolution(true);
             timer->stop(); // the ticks are given by hand
-            QCOMPARE(timer->interval(), PacedTimer::FrameInterval);
-            QCOMPARE(PacedTimer::FrameInterval, 16);
-            QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+            QCOMPARE(QList<int>({timer->interval(), timer->timerType()}), QList<int>({16, Qt::PreciseTimer}));
             const double start = f.now;
             for (int k = 1; k <= 60; ++k)
                 f.frameAt(start + k / 60.0);
