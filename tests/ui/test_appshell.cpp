@@ -81,8 +81,7 @@ private slots:
         QCOMPARE(HandbookWindow::file(prefix + "/bin"), prefix + "/share/quantaura/handbuch/handbuch.md");
         // Beside this test program there is none: F1 says where it looked.
         SchMainWindow w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(showActive(w));
         QString box;
         onNextModal([&box](QWidget *m) { box = answer(m, "OK"); });
         QTest::keyClick(&w, Qt::Key_F1);
@@ -96,8 +95,7 @@ private slots:
     void handbookShowsItsPicturesLinksAndFinds()
     {
         SchMainWindow w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(showActive(w));
         HandbookWindow *h = HandbookWindow::showFor(&w, HandbookWindow::file(PROGRAM_DIR));
         QVERIFY(h && h->isVisible());
         QCOMPARE(h->windowTitle(), QString::fromUtf8("Quantaura – Handbuch"));

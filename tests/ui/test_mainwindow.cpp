@@ -70,8 +70,7 @@ private slots:
     void startStateAndMenus()
     {
         SchMainWindow w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(showActive(w));
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Schrödinger"));
         for (const QString text : {"X", "V", "-", "Pot", "Pack", "Fourier", "Start", "Streuung", "Eigenfunktionen"})
             QVERIFY2(find<QPushButton>(w, text)->isChecked() == (text == "V" || text == "Pot"), qPrintable(text));
@@ -242,8 +241,7 @@ private slots:
     void everyChangeIsOneUndoStep()
     {
         SchMainWindow w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(showActive(w));
         SchDrawingSurface *s = w.drawingSurface();
         auto pot = [s] { return std::vector<double>(s->getPot(), s->getPot() + N); };
         QTemporaryDir dir;
@@ -311,8 +309,7 @@ private slots:
     void evolutionKeysTempoAndStatusLine()
     {
         SchMainWindow w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(showActive(w));
         SchDrawingSurface *s = w.drawingSurface();
         s->pacing()->clock = [] { return 0.0; }; // the frames owe no steps: the keys make them
         auto *status = w.findChild<QLabel *>("evolutionStatus");
@@ -375,8 +372,7 @@ private slots:
             return QCoreApplication::exec() == 0;
         };
         SchMainWindow changed;
-        changed.show();
-        QVERIFY(QTest::qWaitForWindowActive(&changed));
+        QVERIFY(showActive(changed));
         changed.drawingSurface()->setPot(std::vector<double>(N, 0.01).data());
         QVERIFY(loopEndsAfter([&] {
             onNextModal([](QWidget *box) { qobject_cast<QMessageBox *>(box)->button(QMessageBox::Discard)->click(); });

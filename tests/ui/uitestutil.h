@@ -51,6 +51,13 @@ inline QStringList menuItems(const QMenu *m)
     return items;
 }
 
+// Shows `w` and waits until it is the active window, where keys go.
+inline bool showActive(QWidget &w)
+{
+    w.show();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 // The program's one setting lives in the test's own place, emptied: never the user's.
 inline void isolateSettings()
 {
