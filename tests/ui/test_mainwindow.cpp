@@ -50,9 +50,10 @@ private slots:
             for (const auto &args : spy)
                 signalled << args[0].toString();
             signalled.removeDuplicates(); // one value, however often
+            const QString n = QString::number(want); // value, slider, entry, every signal
             QCOMPARE(QStringList({text, QString::number(s.value()), QString::number(s.slider()->value()), s.entry()->text(),
                                   signalled.join(',')}).join(" | "),
-                     QStringList({text, QString::number(want), QString::number(want), QString::number(want), QString::number(want)}).join(" | "));
+                     QStringList({text, n, n, n, n}).join(" | "));
         }
         EditableSlider s(-100, 100, 1, 100, Qt::Horizontal, nullptr, "b");
         QSignalSpy spy(&s, &EditableSlider::valueChanged);
@@ -77,7 +78,8 @@ private slots:
         // Clear checkable, smoothing slider, entry, caption enabled, Undo, Redo enabled, modified
         QCOMPARE(QList<bool>({find<QPushButton>(w, "Clear")->isCheckable(), w.smoothSlider()->slider()->isEnabled(),
                               w.smoothSlider()->entry()->isEnabled(), w.smoothSlider()->caption()->isEnabled(),
-                              action(w, "&Rückgängig")->isEnabled(), action(w, "&Wiederherstellen")->isEnabled(), w.potentialModified()}),
+                              action(w, "&Rückgängig")->isEnabled(), action(w, "&Wiederherstellen")->isEnabled(),
+                              w.potentialModified()}),
                  QList<bool>({false, false, false, true, false, false, false}));
         QCOMPARE(w.penRangeSlider()->parentWidget()->width(), 160);
         QCOMPARE(w.findChild<QLabel *>("evolutionStatus")->text(), QString());
@@ -86,8 +88,9 @@ private slots:
             menus << (a->isSeparator() ? QString("-") : a->text() + ": " + menuItems(a->menu()).join(", "));
         QCOMPARE(menus, QStringList({"&File: &New Ctrl+N, &Open Ctrl+O, &Save Ctrl+S, &Beispiele, -, E&xit Ctrl+Q",
                                      "&Bearbeiten: &Rückgängig Ctrl+Z, &Wiederherstellen Ctrl+Shift+Z",
-                                     "&Zeitentwicklung: &Start Space, &Einzelschritt ., &Zurück zum Anfang Home, -, Sehr langsam, "
-                                     "Langsam, Normal, Schnell, So schnell wie möglich, -, &Messlinie auf den höchsten Punkt",
+                                     "&Zeitentwicklung: &Start Space, &Einzelschritt ., &Zurück zum Anfang Home, -, "
+                                     "Sehr langsam, Langsam, Normal, Schnell, So schnell wie möglich, -, "
+                                     "&Messlinie auf den höchsten Punkt",
                                      "-", "&Help: &Handbuch F1, &About Ctrl+H, About &Qt, -, &Was ist das? Shift+F1"}));
         QVERIFY(action(w, "Normal")->isChecked());
         QCOMPARE(w.drawingSurface()->pacing()->tempo(), Pacer::Normal);
@@ -226,8 +229,8 @@ private slots:
         for (int j = 0; j < N; ++j)
             state[j] = std::sqrt(2.0 / (N + 1)) * std::sin(M_PI * (j + 1) / (N + 1));
         emit sides->stateChosen(state);
-        QCOMPARE(QList<bool>({find<QPushButton>(w, "Start")->isChecked(), s->isRunning(), find<QPushButton>(w, "Pack")->isChecked()}),
-                 QList<bool>({false, false, true}));
+        QCOMPARE(QList<bool>({find<QPushButton>(w, "Start")->isChecked(), s->isRunning(),
+                              find<QPushButton>(w, "Pack")->isChecked()}), QList<bool>({false, false, true}));
         QCOMPARE(s->simulation().stepCount(), 0);
 
         QPointer<QWidget> plotWindow = plot;
@@ -235,7 +238,8 @@ private slots:
         QCOMPARE(QList<bool>({bool(sides->scattering()), plot->isVisible()}), QList<bool>({true, false}));
         streu->click();
         eigen->click(); // the plot goes with its window
-        QCOMPARE(QList<bool>({bool(sides->scattering()), bool(plotWindow), bool(sides->eigen())}), QList<bool>({false, false, false}));
+        QCOMPARE(QList<bool>({bool(sides->scattering()), bool(plotWindow), bool(sides->eigen())}),
+                 QList<bool>({false, false, false}));
     }
 
     void everyChangeIsOneUndoStep()

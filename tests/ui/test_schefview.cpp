@@ -280,7 +280,8 @@ private slots:
         phases[0]->setValue(-90);
         std::vector<StationaryStates::Part> parts = d.parts();
         QCOMPARE(parts.size(), 2u);
-        QCOMPARE(QList<double>({double(parts[1].index), parts[0].weight, parts[1].weight, parts[0].phase}), QList<double>({3, 0.25, 7.5, 0}));
+        QCOMPARE(QList<double>({double(parts[1].index), parts[0].weight, parts[1].weight, parts[0].phase}),
+                 QList<double>({3, 0.25, 7.5, 0}));
         QVERIFY(std::fabs(parts[1].phase + M_PI / 2) < 1e-15);
         phases[0]->setValue(180);
         QVERIFY(std::fabs(d.parts()[1].phase - M_PI) < 1e-15);
