@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The surface's picture (input -> what must happen):
-//   a frame        on black, column i shows grid index (i * 1024) div width as a line from the
-//                  potential's row (the middle row without one) up by height/2 |psi| rows, in the
-//                  phase colour; NaN, infinities and huge values harm nothing; what changed lies inside
-//                  the area reported, the same frame again reports none, a frame after anything drawn
-//                  over it is a fresh one
-//   marks          behind the wave: a frame erases back to them; new marks make a fresh frame
-//   potential      a curve one pixel thin through each column's row, steps joined
-//   band           its outline flipped once (also one pixel wide or high), twice restores; clear: black
+//   a frame     on black, column i shows index i * 1024 / width: a line up by height/2 |psi| rows from the potential's
+//               row, in the phase colour; wild values harm nothing; changes inside the area reported; same frame: none
+//   marks       behind the wave: a frame erases back to them; new marks make a fresh frame
+//   potential   a curve one pixel thin through each column's row, steps joined
+//   band        its outline flipped once (also one pixel wide or high), twice restores; clear: black
 #include "physics/grid.h"
 #include "physics/phasecolour.h"
 #include "physics/wavepacket.h"
@@ -23,9 +20,7 @@ using cplx = std::complex<double>;
 constexpr int N = GridPoints;
 const QRgb White = qRgb(255, 255, 255), Black = qRgb(0, 0, 0);
 
-// Where a frame of `psi` standing on V (null: on the middle row), composed at width w and height h,
-// differs from the plain way: black, then in column i the line from y - L to y in the phase colour
-// of psi[k(i)].
+// Where a w x h frame of `psi` on V (null: the middle row) differs from black with column i's line in its colour.
 QString differsFromReference(const QImage &got, const cplx *psi, const double *V, int w, int h)
 {
     for (int i = 0; i < w; ++i) {
@@ -109,8 +104,7 @@ private slots:
 
     void potentialCurveBandAndClear()
     {
-        // 0.01 stands 100 rows above the middle; a step is joined. The band's outline is flipped
-        // once (also one pixel), its inside left; twice restores; clearing leaves black.
+        // 0.01 stands 100 rows above the middle; a step is joined.
         EvolutionComposer c;
         c.resize(512, 400, 1.0);
         std::vector<double> pot(N, 0.0);
@@ -144,10 +138,7 @@ private slots:
         EvolutionComposer c;
         c.resize(300, 200, 1.0);
         EvolutionComposer::Overlay marks;
-        marks.energyRow = 50;
-        marks.bandTop = 45;
-        marks.bandBottom = 55;
-        marks.lineColumn = 120;
+        marks.energyRow = 50, marks.bandTop = 45, marks.bandBottom = 55, marks.lineColumn = 120;
         QVERIFY(c.setOverlay(marks));
         QVERIFY2(!c.setOverlay(marks), "the same again is no change");
         c.clear();
@@ -168,8 +159,8 @@ private slots:
         marks.energyRow = 60;
         QVERIFY(c.setOverlay(marks));
         QCOMPARE(c.compose(zero.data(), nullptr), QRect(0, 0, 300, 200)); // new marks: a fresh frame
-        QCOMPARE(c.image().pixel(10, 60), EvolutionComposer::EnergyColour);
-        QCOMPARE(c.image().pixel(10, 50), EvolutionComposer::BandColour);
+        QCOMPARE(QList<QRgb>({c.image().pixel(10, 60), c.image().pixel(10, 50)}),
+                 QList<QRgb>({EvolutionComposer::EnergyColour, EvolutionComposer::BandColour}));
     }
 };
 

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The running evolution on the surface (control or input -> what must happen):
-//   Start, tempo        a frame every 16 ms (precise timer) with the steps a second is worth: 16, 48,
-//                       128, 512; "So schnell wie möglich" one step a tick of a 0 ms timer; a new tempo
-//                       from the next frame; stopped time is not made up; after the stop no tick counts
-//   single step         one step, on the screen at once, the status told
-//   restart             the packet as placed, bit for bit, t = 0, also while running
-//   marks               <E> on its row, the band of +-Delta E, the dotted measuring line on the highest
-//                       point until Ctrl + left drag moves it (in any mode, changing nothing else)
-//   status line         time, left/right of the line, norm, <x>, Delta x, <p>, Delta p, <E>, Delta E
-//   quantaura-export evolve   the window's simulation, its rows and exit codes
+//   Start, tempo    a frame every 16 ms (precise) with a second's steps 16, 48, 128, 512; fastest: a step a 0 ms tick
+//                   a new tempo from the next frame; stopped time is not made up; after the stop no tick counts
+//   single step     one step, on the screen at once, the status told
+//   restart         the packet as placed, bit for bit, t = 0, also while running
+//   marks           <E> on its row, the band of +-Delta E, the dotted line on the highest point until Ctrl + drag
+//   status line     time, left/right of the line, norm, <x>, Delta x, <p>, Delta p, <E>, Delta E
+//   quantaura-export evolve   the window's simulation (option ranges and rows: test_examples)
 #include "physics/packetsimulation.h"
 #include "physics/wavepacket.h"
 #include "ui/evolution/evolutioncomposer.h"
@@ -43,9 +41,7 @@ private slots:
             QVERIFY2(!timer->isActive(), "a tempo does not start a stopped evolution");
             f.s.startEvolution(true);
             timer->stop(); // the ticks are given by hand
-            QCOMPARE(timer->interval(), PacedTimer::FrameInterval);
-            QCOMPARE(PacedTimer::FrameInterval, 16);
-            QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+            QCOMPARE(QList<int>({timer->interval(), timer->timerType()}), QList<int>({16, Qt::PreciseTimer}));
             const double start = f.now;
             for (int k = 1; k <= 60; ++k)
                 f.frameAt(start + k / 60.0);
@@ -106,9 +102,7 @@ private slots:
         QCOMPARE(f.s.simulation().stepCount(), 0);
         QVERIFY(status.last()[0].toString().startsWith(QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ")));
         QVERIFY(screenCurrent(&f.s));
-        f.s.pacing()->setTempo(Pacer::Fastest); // while running, the run goes on from the start
-        f.s.startEvolution(true);
-        f.s.findChild<QTimer *>()->stop();
+        f.runByHand(); // while running, the run goes on from the start
         f.frameAt(101.0);
         f.frameAt(102.0);
         QCOMPARE(status.last()[0].toString().section(' ', 0, 2), QString("t = 2"));
@@ -123,9 +117,8 @@ private slots:
 
     void energyBandMeasuringLineAndStatus()
     {
-        // A plateau of 0.005 (row 150) left of 500 and a barrier of 0.01 at 600..620, whose middle
-        // 610 is the highest point. A packet of momentum 100 at 300 on the plateau has <E> =
-        // 0.005 + 2.6e-4 (row 147) and Delta E = 2.5e-4 (rows 144 to 149).
+        // Plateau 0.005 (row 150) left of 500, barrier 0.01 at 600..620 (highest point 610); a packet of
+        // momentum 100 at 300: <E> = 0.005 + 2.6e-4 (row 147), Delta E = 2.5e-4 (rows 144 to 149).
         SurfaceFixture f;
         std::vector<double> pot(N, 0.0);
         std::fill(pot.begin(), pot.begin() + 500, 0.005);
@@ -190,8 +183,7 @@ private slots:
 
     void runningFramesEraseToTheMarks()
     {
-        // A fast packet (k = 0.195, 9.7 points a step) running right: where it was when the run
-        // began, the marks come back. Its energy 0.019 lies on row 10.
+        // A fast packet (9.7 points a step) running right: where it was, the marks come back (<E> on row 10).
         SurfaceFixture f;
         f.s.setDX(100);
         f.s.setDP(1);
@@ -199,9 +191,7 @@ private slots:
         f.place({200, 5}); // as high as the view: its peak covers the energy's row
         const PacketMeasurement m = f.s.simulation().measure(0);
         const int row = int(200 - m.meanE / 0.0001);
-        f.s.pacing()->setTempo(Pacer::Fastest);
-        f.s.startEvolution(true);
-        f.s.findChild<QTimer *>()->stop();
+        f.runByHand();
         f.frameAt(101.0);
         QVERIFY(f.shot().pixel(200, row) != Energy); // hidden behind the packet
         for (int k = 0; k < 40; ++k)
@@ -231,29 +221,11 @@ private slots:
             return status;
         };
         std::string out;
-        // Each option at the ends of its range and one past them.
-        const QStringList packet = {"--x0", "3", "--p", "1"};
-        const QList<QPair<QStringList, int>> ranges = {{{"--p", "100"}, 2}, {{"--x0", "300"}, 2}, {{"--x0", "1023", "--p", "1", "--steps", "0"}, 0},
-            {{"--x0", "1024", "--p", "1"}, 2}, {{"--x0", "-1", "--p", "1"}, 2}, {{"--x0", "3", "--p", "x"}, 2},
-            {packet + QStringList{"--every", "0"}, 2}, {packet + QStringList{"--every", "1", "--steps", "0"}, 0},
-            {packet + QStringList{"--line", "-1"}, 2}, {packet + QStringList{"--line", "1024", "--steps", "0"}, 0},
-            {packet + QStringList{"--line", "1025"}, 2}, {packet + QStringList{"--steps", "100001"}, 2},
-            {packet + QStringList{"--dp", "0", "--dx", "2", "--steps", "0"}, 0}, {packet + QStringList{"--dx", "1"}, 2}};
-        for (const auto &[args, code] : ranges) {
-            QVERIFY2(run(args, out) == code, qPrintable(args.join(' ')));
-            QVERIFY2(complaints.size() == (code ? 1 : 0), qPrintable(args.join(' ')));
-        }
-        run(packet + QStringList{"--line", "-1"}, out);
-        QCOMPARE(complaints.first(), QString("--line -1: erwartet eine ganze Zahl von 0 bis 1024."));
+        QCOMPARE(run({"--x0", "3", "--p", "1", "--line", "-1"}, out), 2);
+        QCOMPARE(complaints, QStringList("--line -1: erwartet eine ganze Zahl von 0 bis 1024."));
         QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "25", "--every", "10"}, out), 0);
         QStringList rows = QString::fromStdString(out).trimmed().split('\n');
-        QCOMPARE(rows.takeFirst(), QString("t [m dx^2/hbar] x0=300 p=100 dx=40 dp=10 line=511 digits=10,norm,<x> [dx],"
-                                           "<p> [hbar/dx],<E> [hbar^2/(m dx^2)],dE [hbar^2/(m dx^2)],P_left,P_right"));
-        QStringList times;
-        for (const QString &r : rows)
-            times << r.section(',', 0, 0);
-        QCOMPARE(times, QStringList({"0", "500", "1000", "1250"})); // every 10 steps and the last
-        QCOMPARE(rows[0].section(',', 1, 2), QString("1,300")); // the packet as placed
+        QCOMPARE(rows.size(), 5); // every 10 steps and the last
         // The window's packet, placed there with the sliders' values, after 25 steps.
         SurfaceFixture f;
         f.s.setPot(pot.data());
@@ -271,16 +243,9 @@ private slots:
         QCOMPARE(run({"--x0", "300", "--p", "100", "--steps", "0", "--line", "0"}, out), 0);
         QVERIFY(QString::fromStdString(out).endsWith(",0,1\n")); // all right of a line at 0
 
-        // From bound states of the evolution's particle: in the tunnelling example the lowest pair
-        // starts in the left well, is in the right one after half a period (2557 steps) and
-        // keeps its energy. States the potential does not have: 1; a list that is none: 2.
+        // Tunnelling example, the evolution's particle: the lowest pair goes left to right in 2557 steps, <E> kept.
         for (int j = 0; j < N; ++j)
             pot[j] = std::fabs(j - 511.5) < 4 ? 0.004 : (std::fabs(j - 511.5) < 104 ? -0.02 : 0.0);
-        for (const QStringList &args : QList<QStringList>{{"--states", "0,0"}, {"--states", "1,x"}, {"--states", "500"},
-                                                          {"--states", "0", "--x0", "3"}, {"--states", "0", "--dp", "3"}}) {
-            QVERIFY2(run(args, out) == 2, qPrintable(args.join(' ')));
-            QVERIFY2(complaints.size() == 1, qPrintable(args.join(' ')));
-        }
         QCOMPARE(run({"--states", "0,82"}, out), 1);
         QCOMPARE(complaints, QStringList("--states: für das Teilchen der Zeitentwicklung hat dieses Potential 82 gebundene "
                                          "Zustände (0 bis 81), nicht 82."));

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <numeric>
+
 // The device rows of column x of `img` in `colour`.
 static QList<int> rowsOf(const QImage &img, int x, QRgb colour)
 {
@@ -17,9 +19,7 @@ static QList<int> rowsOf(const QImage &img, int x, QRgb colour)
     return rows;
 }
 
-// At a device pixel ratio of 2 the windows draw in device pixels, their images twice the widgets'
-// size, while the logical mappings stay as they are: lines are one device pixel thin, and a
-// packet's line fills both device columns of its logical column over twice its logical rows.
+// At a device pixel ratio of 2: images twice the size, lines one device pixel thin, a packet's column doubled.
 class TestHiDpi : public QObject
 {
     Q_OBJECT
@@ -38,9 +38,8 @@ private slots:
         s.packOnOff(true);
         drag(&s, {{300, 100}}); // column 300 shows index 512: 100 logical rows of 0.5
         const QImage img = s.grab().toImage();
-        QList<int> line;
-        for (int y = 200; y <= 401; ++y)
-            line << y;
+        QList<int> line(202);
+        std::iota(line.begin(), line.end(), 200);
         QCOMPARE(img.size(), QSize(1200, 800));
         QCOMPARE(rowsOf(img, 600, 0xf2222a), line);
         QCOMPARE(rowsOf(img, 601, 0xf2222a), line);

@@ -1,19 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The scattering window and its coefficient plot (control or input -> what must happen):
-//   a potential        its ScatterSetup's grid, edges, ranges and scale slider; the plot 10 pixels right
-//                      of the window, replaced by the next potential; neither keeps the program running
-//   all zero, no samples, nothing finite   refused with its message, the four controls greyed
-//   labels             width "0.00200" (5 decimals), scale factor (6 digits), "f*Vmax", or "f*Tiefe"
-//                      where no sample is above 0 (a well whose rim is 0 too)
-//   Potentialbreite    PageUp/Down 0.001, Shift+arrow 0.0001; typed: any spelling toDouble takes, a
-//                      comma too, held to range and steps; anything else is the smallest
-//   Energiemaximum     (10 - v) Vmax; the potential keeps its height, the scale slider follows
-//   Calc               2001 points to the maximum, progress every 16 energies up to 1, cancel keeps
-//                      the points so far; one message after the progress has closed; Help unwrapped
-//   plot               panels R (red, top) and T (green, bottom) with their frames and captions; ticks
-//                      of 10^n, from the first point where that lies below 0; grid at a new scale or size
-//   marker, read-outs  the first stored point at or above the marker, 6 digits, none in a gap or
-//                      beyond the points; arrow keys walk over every point; XOR: moved twice, restored
+//   a potential      its ScatterSetup's edges, ranges, scale; the plot 10 pixels right, replaced by the next one
+//   refused          all zero, no samples, nothing finite: its message, the four controls greyed
+//   labels           width "0.00200", scale factor (6 digits), "f*Vmax", or "f*Tiefe" with no sample above 0
+//   Potentialbreite  PageUp/Down 0.001, Shift+arrow 0.0001; typed: what toDouble takes, a comma too; else the smallest
+//   Energiemaximum   (10 - v) Vmax; the potential keeps its height, the scale slider follows
+//   Calc             2001 points, progress every 16 energies up to 1, cancel keeps the points; one message after it
+//   plot             R (red, top), T (green, bottom) in frames, captions; ticks of 10^n, from a first point below 0
+//   marker           the first stored point at or above it, 6 digits, none in a gap; arrows walk; XOR restores
 #include "physics/scattersetup.h"
 #include "ui/scattering/plot.h"
 #include "ui/scattering/window.h"
@@ -83,7 +77,6 @@ private slots:
         QCOMPARE(w.windowTitle() + " | " + plot->windowTitle(), QString("Streuung einer ebenen Welle | Streuamplituden"));
         for (QWidget *side : std::initializer_list<QWidget *>{&w, plot})
             QVERIFY2(!side->testAttribute(Qt::WA_QuitOnClose), side->metaObject()->className());
-        // As wide as its controls need, and the plot 10 pixels right of it (no window manager here).
         const int W = w.width();
         QVERIFY2(W >= 600, qPrintable(QString::number(W)));
         QVERIFY(plot->isWindow() && plot->isVisible());
@@ -99,10 +92,7 @@ private slots:
         const int H = w.height(), P = H - find<QPushButton>(w, "Help")->height() - 100, top = int(H - 85 - P / 2.0);
         const int in = 60 + 600 * (W - 80) / 1200, out = 60 + 200 * (W - 80) / 1200; // grid 600 inside, 200 outside
         expectPixels(img, {{QRgb(in), QRgb(top), Green}, {QRgb(out), QRgb(H - 85), Green}, {QRgb(in), QRgb(H - 85), Black}});
-        // The maximum energies 1000 .. 5000 are whole multiples of their steps eMax / 2000: the last
-        // of the 2000 energies lands exactly on the maximum, and the marker at the end reads it out.
-        // The potential keeps its height (factor 1): the range only reaches higher above it, and
-        // the scale slider moves to where it gives the same factor.
+        // The last of 2000 energies lands on the maximum; the potential keeps its height, the scale slider follows.
         for (int v : {8, 5, 0}) {
             slider(w, "Energiemaximum")->setValue(v);
             QCOMPARE(QList<double>({w.eMax(), w.potentialScale(), w.scaledSamples()[500], double(slider(w, "Potentialskala")->value())}),
@@ -117,10 +107,7 @@ private slots:
             QVERIFY2(plot->rText().startsWith("R="), qPrintable(plot->rText()));
             QCOMPARE(said.said, QStringList());
         }
-        // One step of the scale slider is one step's worth at the current range (10 Vmax: 0.01);
-        // the energy slider leaves the factor as it is, and the next scale step is worth 0.009.
-        // A factor the slider cannot reach at a smaller range is the slider's largest: at 2 Vmax a
-        // factor of 9 would need 4500 of 1000.
+        // A scale step is worth 0.01 at 10 Vmax, 0.009 at 9; a factor out of reach (9 at 2 Vmax) is the largest.
         const QList<std::tuple<const char *, int, QString>> steps = {{"Potentialskala", 101, "1.01 10*Vmax"},
             {"Energiemaximum", 1, "1.01 9*Vmax"}, {"Potentialskala", 113, "1.017 9*Vmax"}, {"Potentialskala", 1000, "9 9*Vmax"},
             {"Energiemaximum", 8, "2 2*Vmax"}, {"Energiemaximum", 0, "2 10*Vmax"}, {"Potentialskala", 50, "0.5 10*Vmax"}};
@@ -133,8 +120,6 @@ private slots:
 
     void widthSliderStepsAndTypedValues()
     {
-        // Page up and down move the width by 0.001, Shift with an arrow key by 0.0001; a value typed
-        // into its entry is taken over with Return, held to the slider's range and steps.
         Window w;
         std::vector<double> s(1024, 0.0);
         s[500] = 0.01;
@@ -168,7 +153,6 @@ private slots:
 
     void windowShowsItsSetup()
     {
-        // Each potential: the window's edges, ranges and scale slider are those of its setup.
         Window w;
         std::vector<double> first(1024, 0.0), peak(1024, 0.001), pit(1024, -0.002), well(1024, 0.0);
         first[0] = 0.3;
@@ -248,8 +232,7 @@ private slots:
         QCOMPARE(QCryptographicHash::hash(said.said.value(5).toUtf8().mid(15), QCryptographicHash::Md5).toHex(), "46cfcb23c1ee034632cd3487d0b4f527");
         QVERIFY(said.said.value(5).startsWith("Kurzanleitung: "));
         QVERIFY(said.helpUnwrapped);
-        // Without a recorder a sweep shows this dialog once it has run for 400 ms; it stops the
-        // sweep when cancelled. Looked at here without ever waiting for it.
+        // Without a recorder: this dialog after 400 ms of sweep, stopping it when cancelled (never waited for here).
         DialogProgress progress(&w);
         const QProgressDialog &d = progress.dialog();
         QCOMPARE(d.windowTitle() + " | " + d.labelText(), QString("Streuung einer ebenen Welle | Die Streukoeffizienten werden berechnet ..."));
@@ -280,9 +263,7 @@ private slots:
         // R = 0.5 at 236 - 93 = 143, T = 0.25 at 451 - 46.5 -> 405; R = 1 and T = 0 on the frames.
         expectPixels(plot.grab().toImage(), {{70, 143, Red}, {70, 405, Green}, {300, 50, Red}, {300, 451, Green}});
         QVERIFY(screenCurrent(&plot));
-        // Ticks of 10^n up to the first multiple at or above the maximum; the dotted grid follows
-        // (ticks at 0, 100, ... 400 of 350 stand 100 pixels apart, those of 100 40 apart), seen
-        // between the first two coefficient lines and off the frame and the marker (column 130).
+        // Ticks of 10^n to the first multiple at or above the maximum; the dotted grid at them, off the marker (130).
         const struct { double maxEnergy; QVector<int> ticks; } cases[] = {
             {350, {0, 100, 200, 300, 400}}, {1000, {0, 1000}}, {1, {0, 1}}, {0.7, {0, 1}}, {-40, {0, 1}},
             {std::nan(""), {0, 1}}, {99, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}}};
@@ -372,10 +353,7 @@ private slots:
 
     void readoutAtEveryStoredPoint()
     {
-        // A sweep to 10 steps by 0.005, which no double holds: the stored energies are sums that
-        // miss the multiples of 0.005, and the slider's steps of 0.01 fall between them by
-        // rounding. The marker reads out the point it stands on, at every slider step, and the
-        // arrow keys walk it over every stored point.
+        // Energies summed in steps of 0.005 miss its multiples: every slider step (0.01) still reads its point.
         Plot plot(nullptr, "Moril2", 10);
         plot.show();
         const double dE = 10 * 0.0005;
@@ -411,8 +389,7 @@ private slots:
         QCOMPARE(plot.markerPosition(), v * 0.01); // and takes over again
         QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
 
-        // A step down: the left level 0.5 above the right one 0, so the sweep skips the energies
-        // below 0.5 and stores gaps there. Above them every marker reads its point.
+        // A step down of 0.5: the energies below it are gaps; above them every marker reads its point.
         plot.reset();
         plot.addPoint(1.0, 0.0, 0.0, 0);
         e = dE;
@@ -429,8 +406,7 @@ private slots:
 
     void negativeFloorAxisFromTheFirstPoint()
     {
-        // A thin barrier of 2 on a floor of -10: the sweep runs from -10 to 4. The axis and the
-        // marker start at -10, with ticks -10, 0 and 10, and the curves' tunnelling part is drawn.
+        // A thin barrier of 2 on a floor of -10: sweep, axis and marker from -10, ticks -10, 0, 10.
         Window w;
         recordReports(w);
         std::vector<double> s(1024, -0.01);
@@ -456,8 +432,7 @@ private slots:
         QCOMPARE(plot->rText() + " " + plot->tText(), QString("R=1 T=0"));
         plot->slider()->setValue(1000);
         QCOMPARE(plot->markerPosition(), 4.0);
-        // 400 pixels for 20 units: energy E at column 50 + 20 (E + 10); the first computed point
-        // and one halfway down the tunnelling range, each in both curves.
+        // E at column 50 + 20 (E + 10): the first point and one in the tunnelling range, in both curves.
         const QImage img = plot->grab().toImage();
         for (std::size_t k : {std::size_t(1), points.p.size() / 4}) {
             const auto [r, t, e] = points.p[k];

@@ -51,6 +51,13 @@ inline QStringList menuItems(const QMenu *m)
     return items;
 }
 
+// Shows `w` and waits until it is the active window, where keys go.
+inline bool showActive(QWidget &w)
+{
+    w.show();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 // The program's one setting lives in the test's own place, emptied: never the user's.
 inline void isolateSettings()
 {
@@ -67,8 +74,7 @@ inline void onNextModal(std::function<void(QWidget *)> act)
     });
 }
 
-// "caption: text [buttons]" of the message box `w`, its buttons sorted (their order is the
-// platform's); then the button called `click` is clicked, or the key "Return" or "Escape" pressed.
+// "caption: text [buttons]" of the message box `w` (buttons sorted); then clicks `click`, or presses Return or Escape.
 inline QString answer(QWidget *w, const QString &click)
 {
     auto *box = qobject_cast<QMessageBox *>(w);
@@ -115,9 +121,8 @@ inline void drag(QWidget *w, const QList<QPoint> &path, Qt::MouseButton b = Qt::
     sendMouse(w, QEvent::MouseButtonRelease, path.last(), b, Qt::NoButton, mods);
 }
 
-// Once the event loop has delivered the repaints asked for: does the screen (what the shown
-// window's backing store last received) hold, within the visible `area` of `w`, what `w` paints
-// now? grab() alone paints on demand and cannot tell a missing repaint request. At scale 1 only.
+// After the repaints asked for: does the screen hold, in the visible `area` of `w`, what `w` paints now? (grab()
+// alone paints on demand and cannot tell a missing repaint request.) At scale 1 only.
 inline bool screenCurrent(QWidget *w, QRect area = QRect())
 {
     for (int pass = 0; pass < 2; ++pass) // a paint may ask for another one (a read-out set while painting)
@@ -150,6 +155,13 @@ struct SurfaceFixture
         s.packOnOff(true);
         drag(&s, {at});
     }
+    // Starts the evolution at the fastest tempo, a step a tick, its ticks given by frameAt only.
+    void runByHand()
+    {
+        s.pacing()->setTempo(Pacer::Fastest);
+        s.startEvolution(true);
+        s.findChild<QTimer *>()->stop();
+    }
     // A tick of the evolution's timer at time t (its own ticks are stopped by the caller).
     void frameAt(double t)
     {
@@ -158,9 +170,7 @@ struct SurfaceFixture
     }
 };
 
-// Stands in for the scattering window's dialogs: records what they would show and, in `events`,
-// when each sweep's progress opens and closes and each box comes; lets each sweep run to its end
-// or cancels it at a fixed progress report; never waits for anything.
+// Stands in for the scattering window's dialogs: records what they show and when; cancels at a fixed report, if any.
 struct ScatterRecorder : ScatterReporter
 {
     QStringList said;           // "caption: text" of every message box and of the help
