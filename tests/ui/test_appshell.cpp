@@ -5,7 +5,7 @@
 //   its pages             pictures at their size, shrunk keeping their shape; links reach headings; "Zurück", "Anfang"
 //   find field            Ctrl+F; Return/F3 next, with Shift previous, round the end; none: "nicht gefunden"
 //   quit question         for a changed potential; "Speichern" quits only if saved, "Verwerfen" quits, the rest stay
-//   save over a name      any existing name, even a circular link, is asked about first
+//   save over a name      any existing name, even a broken or circular link, is asked about first
 //   file reader           a line may hold 4096 bytes, the first 1026 lines 16 MiB together
 //   side windows          beside their anchor, clear of the working area, a tie to the earlier place
 #include "physics/grid.h"
@@ -75,7 +75,8 @@ private slots:
         QCOMPARE(HandbookWindow::file(PROGRAM_DIR), built);
         QCOMPARE(fileBytes(built), fileBytes(HANDBOOK_SOURCE)); // the build tree has the current text
         const QString prefix = dir.filePath("prefix");
-        QVERIFY(QDir().mkpath(prefix + "/bin") && QDir().mkpath(prefix + "/share/quantaura/handbuch"));
+        QVERIFY(QDir().mkpath(prefix + "/bin"));
+        QVERIFY(QDir().mkpath(prefix + "/share/quantaura/handbuch"));
         QCOMPARE(HandbookWindow::file(prefix + "/bin"), QString());
         QVERIFY(putFile(prefix + "/share/quantaura/handbuch/handbuch.md", "# H\n"));
         QCOMPARE(HandbookWindow::file(prefix + "/bin"), prefix + "/share/quantaura/handbuch/handbuch.md");
@@ -97,7 +98,8 @@ private slots:
         SchMainWindow w;
         QVERIFY(showActive(w));
         HandbookWindow *h = HandbookWindow::showFor(&w, HandbookWindow::file(PROGRAM_DIR));
-        QVERIFY(h && h->isVisible());
+        QVERIFY(h);
+        QVERIFY(h->isVisible());
         QCOMPARE(h->windowTitle(), QString::fromUtf8("Quantaura – Handbuch"));
         QVERIFY(h->screen()->availableGeometry().contains(h->frameGeometry()));
         QCOMPARE(HandbookWindow::showFor(&w, QString()), h); // one per main window, also without a file
@@ -177,7 +179,8 @@ private slots:
         {
             SchMainWindow other;
             gone = HandbookWindow::showFor(&other, HandbookWindow::file(PROGRAM_DIR));
-            QVERIFY(gone && gone != h);
+            QVERIFY(gone);
+            QVERIFY(gone != h);
         }
         QVERIFY(gone.isNull());
     }
@@ -233,16 +236,21 @@ private slots:
 
     void readerLimitsSayWhatTheyCheck()
     {
-        // A last line without its end may be 4096 bytes; one more is no number (with ends: test_fileops).
+        // A sample line may be 4096 bytes long, its line end not counted; one byte more is no number.
         std::vector<double> pot;
         QString note;
         const QByteArray head = "h\n1024\n", fits = QByteArray(4095, '0') + "7";
-        QVERIFY(readBytes(head + fits, pot, &note) == PotentialFile::ReadStatus::Ok);
-        QCOMPARE(pot[0], 7.0);
-        QCOMPARE(note, QString());
-        QVERIFY(readBytes(head + "0" + fits, pot, &note) == PotentialFile::ReadStatus::Ok);
-        QCOMPARE(pot[0], 0.0);
-        QCOMPARE(note, QString("1 Zeile war keine Zahl und wurde als 0 gelesen"));
+        for (const QByteArray eol : {"\n", "\r\n", ""}) { // the last line may have none
+            const QByteArray next = eol.isEmpty() ? "" : "0.5\n";
+            const QString end = "end " + eol.toHex() + ": ";
+            QVERIFY(readBytes(head + fits + eol + next, pot, &note) == PotentialFile::ReadStatus::Ok);
+            QVERIFY2(pot[0] == 7.0, qPrintable(end + "4096 bytes"));
+            QVERIFY2(note.isEmpty(), qPrintable(end + note));
+            QVERIFY(readBytes(head + "0" + fits + eol + next, pot, &note) == PotentialFile::ReadStatus::Ok);
+            QVERIFY2(pot[0] == 0.0, qPrintable(end + "4097 bytes"));
+            QVERIFY2(note == "1 Zeile war keine Zahl und wurde als 0 gelesen", qPrintable(end + note));
+            QVERIFY2(pot[1] == (eol.isEmpty() ? 0.0 : 0.5), qPrintable(end + "the next line"));
+        }
         // The first 1026 lines may take 16 MiB together; a byte more is refused with a message of its own.
         QByteArray samples;
         for (int i = 0; i < N; ++i)
@@ -256,20 +264,36 @@ private slots:
         const QString tooLarge = PotentialFile::tooLargeMessage();
         QVERIFY2(tooLarge.contains("1026 Zeilen"), qPrintable(tooLarge));
         QVERIFY2(tooLarge.contains("16 MiB"), qPrintable(tooLarge));
+        // Through File -> Open: that message, the potential as it was.
+        const QString path = dir.filePath("big.pot");
+        QVERIFY(putFile(path, 'x' + big));
+        SchMainWindow w;
+        w.askOpenName = [&](auto...) { return path; };
+        QString box;
+        answerNextBox(box, Qt::Key_Return);
+        w.open();
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(box, "Quantaura: " + tooLarge);
+        QCOMPARE(w.drawingSurface()->getPot()[0], 0.0);
+        QVERIFY(!w.potentialModified());
     }
 
     void saveAsksBeforeReplacingAnyLink()
     {
-        // A link in a circle is something the name stands for: ask first (a dangling one: test_fileops).
-        const QString loop = dir.filePath("loop.pot");
+        // A link that leads nowhere or in a circle is something the name stands for: ask first.
+        const QString dangling = dir.filePath("dangling.pot"), loop = dir.filePath("loop.pot"), target = dir.filePath("target.pot");
+        QVERIFY(QFile::link(target, dangling));
         QVERIFY(QFile::link(loop, loop));
-        SchMainWindow w;
-        w.askSaveName = [&loop](auto...) { return loop; };
-        QString box;
-        onNextModal([&box](QWidget *m) { box = answer(m, "Cancel"); });
-        w.save();
-        QCOMPARE(box, QString("Quantaura: File already exists !\nOverwrite ? [Cancel/Ok]"));
-        QVERIFY(QFileInfo(loop).isSymLink());
+        for (const auto &[name, click] : {std::pair{dangling, "Cancel"}, {loop, "Cancel"}, {dangling, "Ok"}}) {
+            SchMainWindow w;
+            w.askSaveName = [name = name](auto...) { return name; };
+            QString box;
+            onNextModal([&box, click = click](QWidget *m) { box = answer(m, click); });
+            w.save();
+            QCOMPARE(box, QString("Quantaura: File already exists !\nOverwrite ? [Cancel/Ok]"));
+            QVERIFY2(QFileInfo(name).isSymLink(), qPrintable(name));
+            QVERIFY2(fileBytes(target).startsWith("Quantaura Potential\n1024\n") == (QString(click) == "Ok"), click);
+        }
     }
 
     void sideWindowsBesideTheirAnchor()

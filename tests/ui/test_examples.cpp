@@ -367,7 +367,8 @@ private slots:
         const QString bad = dir.filePath("bad.pot"), big = dir.filePath("big.pot"), png = dir.filePath("p.png");
         QVERIFY(PotentialFile::write(zero, std::vector<double>(N, 0.0).data()));
         QVERIFY(putFile(bad, "h\n1023\n"));
-        QVERIFY(putFile(big, "") && QFile::resize(big, 17 << 20)); // no line end in the first 16 MiB
+        QVERIFY(putFile(big, ""));
+        QVERIFY(QFile::resize(big, 17 << 20)); // no line end in the first 16 MiB
         // A call, its exit code and what its message says; @ names a file, ~ stands for --x0 5 --p 1.
         const QMap<QString, QString> files{{"@good", good}, {"@missing", missing}, {"@zero", zero}, {"@bad", bad}, {"@big", big},
                                            {"@dir", dir.path()}, {"@png", png}, {"~", "--x0 5 --p 1"}};

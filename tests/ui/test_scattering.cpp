@@ -79,7 +79,8 @@ private slots:
             QVERIFY2(!side->testAttribute(Qt::WA_QuitOnClose), side->metaObject()->className());
         const int W = w.width();
         QVERIFY2(W >= 600, qPrintable(QString::number(W)));
-        QVERIFY(plot->isWindow() && plot->isVisible());
+        QVERIFY(plot->isWindow());
+        QVERIFY(plot->isVisible());
         QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, W, 500}, {W + 10, 0, 500, 500}}));
         w.show();
         for (QSlider *s : {slider(w, "Potentialbreite"), slider(w, "Potentialskala")}) // the handle travels 150 pixels
