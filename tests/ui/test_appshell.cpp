@@ -24,17 +24,7 @@
 namespace {
 constexpr int N = GridPoints;
 
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The reader's verdict on `bytes`, with its samples (-1 where it wrote none) and its notes.
 PotentialFile::ReadStatus readBytes(QByteArray bytes, std::vector<double> &pot, QString *note = nullptr)

@@ -60,16 +60,6 @@ QString exportRun(const QStringList &args, int *code = nullptr, QString *err = n
         *err = QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
 }
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 QStringList lines(const QStringList &args) { return exportRun(args).split('\n', Qt::SkipEmptyParts); }
 
 // Written with `digits` significant digits: off by at most half a unit in the last one.

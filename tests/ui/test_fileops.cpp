@@ -29,17 +29,7 @@ constexpr int N = GridPoints;
 using Pot = QList<double>; // QCOMPARE on lists compares the doubles exactly
 const QString Exists = "Quantaura: File already exists !\nOverwrite ? [Ok/Cancel]", CannotOpen = "Quantaura: Could not open file ! [OK]";
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 struct Run {
     QStringList asked; // the file dialog's parent, caption, preset and filter
