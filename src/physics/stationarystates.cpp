@@ -2,6 +2,7 @@
 #include "physics/stationarystates.h"
 
 #include "physics/grid.h"
+#include "physics/tridiagonal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,67 +16,6 @@ constexpr double Off = -0.5;
 // Previously refined states whose eigenvalues lie this close (relative to max(1, |E|)) are kept
 // orthogonal explicitly: rounding alone cannot tell such eigenvalues' vectors apart.
 constexpr double Cluster = 1e-6;
-
-// (H - E) with H tridiagonal, diagonal `diag` and both off-diagonals Off, factored by Gaussian
-// elimination with row exchanges (stable however close E is to an eigenvalue: every pivot but the
-// last is at least 1/2 in magnitude). The rows keep up to two entries right of the diagonal.
-class ShiftedFactor
-{
-public:
-    explicit ShiftedFactor(std::vector<double> diag)
-        : d(std::move(diag)), up(d.size(), Off), up2(d.size(), 0.0), low(d.size(), Off), swapped(d.size(), 0)
-    {
-        const std::size_t n = d.size();
-        for (std::size_t i = 0; i + 1 < n; ++i) {
-            if (std::fabs(d[i]) >= std::fabs(low[i])) {
-                low[i] /= d[i];
-                d[i + 1] -= low[i] * up[i];
-            } else {
-                const double fact = d[i] / low[i];
-                d[i] = low[i];
-                low[i] = fact;
-                const double keep = up[i];
-                up[i] = d[i + 1];
-                d[i + 1] = keep - fact * d[i + 1];
-                if (i + 2 < n) {
-                    up2[i] = up[i + 1];
-                    up[i + 1] = -fact * up[i + 1];
-                }
-                swapped[i] = 1;
-            }
-        }
-        // The last pivot is about the distance to the eigenvalue; an exact 0 is moved off a trifle.
-        if (n > 0 && std::fabs(d[n - 1]) < 1e-290)
-            d[n - 1] = 1e-290;
-    }
-
-    // Solves (H - E) x = b in place.
-    void solve(std::vector<double> &b) const
-    {
-        const std::size_t n = d.size();
-        for (std::size_t i = 0; i + 1 < n; ++i) {
-            if (swapped[i]) {
-                const double t = b[i];
-                b[i] = b[i + 1];
-                b[i + 1] = t - low[i] * b[i];
-            } else {
-                b[i + 1] -= low[i] * b[i];
-            }
-        }
-        for (std::size_t i = n; i-- > 0;) {
-            double v = b[i];
-            if (i + 1 < n)
-                v -= up[i] * b[i + 1];
-            if (i + 2 < n)
-                v -= up2[i] * b[i + 2];
-            b[i] = v / d[i];
-        }
-    }
-
-private:
-    std::vector<double> d, up, up2, low;
-    std::vector<char> swapped;
-};
 
 double dot(const std::vector<double> &a, const std::vector<double> &b)
 {
@@ -123,10 +63,12 @@ std::vector<double> StationaryStates::refine(const std::vector<double> &V, doubl
                                              const std::vector<const std::vector<double> *> &against, double *eigenvalue)
 {
     const std::size_t n = V.size();
+    // H - E is half of tridiag(-1, 2 (V + 1 - E), -1): the factor the eigenfunctions use serves,
+    // as the scale drops out when each iterate is normalised.
     std::vector<double> diag(n);
     for (std::size_t i = 0; i < n; ++i)
-        diag[i] = (V[i] + 1.0) - E; // the diagonal as the propagator forms it, then shifted
-    const ShiftedFactor factor(std::move(diag));
+        diag[i] = 2.0 * ((V[i] + 1.0) - E); // the diagonal as the propagator forms it, shifted
+    const Tridiagonal factor(diag);
 
     std::vector<double> x = std::move(start);
     x.resize(n);
