@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "physics/propagator.h"
 
+#include <algorithm>
+#include <limits>
+
 Propagator::Propagator(const double *pot, std::complex<double> *psi, int count)
-    : count_(count > 0 ? count : 0), pot_(pot), psi_(psi), solved_(count_), coupling_(count_), reciprocal_(count_)
+    : count_(count > 0 ? count : 0), pot_(pot), psi_(psi), solved_(count_), coupling_(count_), reciprocal_(count_),
+      factoredPot_(count_), factoredDt_(std::numeric_limits<double>::quiet_NaN())
 {
 }
 
@@ -17,23 +21,16 @@ void Propagator::step(double dt)
     step(dt, 1);
 }
 
-// Split in two: the left-hand matrix's elimination (which depends on the potential and dt only)
-// once, then per step the right-hand side, its elimination and the back substitution. One step
-// is the same code with times = 1, so single and repeated steps give the same bits by
-// construction.
-void Propagator::step(double dt, int times)
+// The left-hand matrix's elimination: per row the reciprocal of its main diagonal and the
+// coupling to the next row divided by it.
+void Propagator::factor(double dt)
 {
     const int n = count_;
-    if (n == 0 || !pot_ || !psi_ || times <= 0)
-        return;
     const double h = 0.5 * dt;
     const double q = 0.25 * dt;
     const double qq = q * q;
-    std::complex<double> *psi = psi_;
-    std::complex<double> *solved = solved_.data();
     std::complex<double> *coupling = coupling_.data();
     std::complex<double> *reciprocal = reciprocal_.data();
-
     double sPrev = 0.0, qqdPrevRe = 0.0, qqdPrevIm = 0.0;
     for (int i = 0; i < n; ++i) {
         const double g = h * (pot_[i] + 1.0);
@@ -49,6 +46,30 @@ void Propagator::step(double dt, int times)
         sPrev = s;
         qqdPrevRe = qq * dRe;
         qqdPrevIm = qq * dIm;
+    }
+}
+
+// The left-hand matrix's elimination (it depends on the potential and dt only) when either has
+// changed, then per step the right-hand side, its elimination and the back substitution. One step
+// is the same code with times = 1, so single and repeated steps give the same bits by
+// construction.
+void Propagator::step(double dt, int times)
+{
+    const int n = count_;
+    if (n == 0 || !pot_ || !psi_ || times <= 0)
+        return;
+    const double h = 0.5 * dt;
+    const double q = 0.25 * dt;
+    std::complex<double> *psi = psi_;
+    std::complex<double> *solved = solved_.data();
+    std::complex<double> *coupling = coupling_.data();
+    std::complex<double> *reciprocal = reciprocal_.data();
+
+    // A NaN sample never compares equal, so such a potential is eliminated afresh each time.
+    if (!(dt == factoredDt_) || !std::equal(pot_, pot_ + n, factoredPot_.begin())) {
+        factor(dt);
+        std::copy(pot_, pot_ + n, factoredPot_.begin());
+        factoredDt_ = dt;
     }
 
     for (int t = 0; t < times; ++t) {

@@ -30,6 +30,13 @@ TEST(Propagator, StepSolvesTheCrankNicolsonSystemWithThePotentialAsItIsAndConser
     before = psi;
     prop.step(50.0);
     EXPECT_LT(crankNicolsonResidual(pot, before.data(), psi.data(), 50.0), 1e-13);
+    pot[400] += 0.01; // so does one sample alone
+    before = psi;
+    prop.step(50.0);
+    EXPECT_LT(crankNicolsonResidual(pot, before.data(), psi.data(), 50.0), 1e-13);
+    before = psi;
+    prop.step(5.0); // and a new time step
+    EXPECT_LT(crankNicolsonResidual(pot, before.data(), psi.data(), 5.0), 1e-13);
     before = psi;
     for (Propagator bad : {Propagator(pot.data(), psi.data(), 0), Propagator(pot.data(), psi.data(), -5),
                            Propagator(nullptr, psi.data(), N), Propagator(pot.data(), nullptr, N)})
