@@ -315,9 +315,7 @@ void SchDrawingSurface::startEvolution(bool on)
 
 void SchDrawingSurface::paintEvolution()
 {
-    sim.step();
-    drawEvolution(sim.wave(), model->samples().data());
-    reportStatus();
+    showFrame(1);
 }
 
 void SchDrawingSurface::showFrame(int steps)

@@ -255,9 +255,10 @@ void Window::changeMaxEnergy(int v)
         const QSignalBlocker quiet(scaleSlider);
         scaleSlider->setValue(at);
         update();
+    } else if (scaleSlider->value() == at) {
+        changePSkala(at); // no valueChanged to do it
     } else {
         scaleSlider->setValue(at);
-        changePSkala(at);
     }
 }
 
@@ -278,10 +279,10 @@ void Window::widthTyped()
     if (!ok || std::isnan(steps))
         steps = 0.0;
     const int v = int(std::lround(std::fmax(widthSlider->minimum(), std::fmin(widthSlider->maximum(), steps))));
-    if (ok && v == widthSlider->value())
-        return;
-    widthSlider->setValue(v);
-    changePWidth(widthSlider->value());
+    if (v != widthSlider->value())
+        widthSlider->setValue(v); // its valueChanged shows the value taken
+    else if (!ok)
+        changePWidth(v); // the slider stays: the entry shows its value again
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event)
