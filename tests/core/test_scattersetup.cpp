@@ -40,14 +40,7 @@ TEST(ScatterSetup, GridCentredTimesAThousandMarginsContinueTheEnds)
 
 TEST(ScatterSetup, EdgesEnergyRangeAndScaleSliderOfEachPotential)
 {
-    struct Case
-    {
-        const char *what;
-        Samples surface;
-        int left, right;
-        double vMax, vMin, vRef, eMax, eLow;
-        int scale;
-    };
+    struct Case { const char *what; Samples surface; int left, right; double vMax, vMin, vRef, eMax, eLow; int scale; };
     Samples barrier(1024, 0.0), first(1024, 0.0), step(1024, 0.0), peak(1024, 0.001), pit(1024, -0.002);
     std::fill(barrier.begin() + 400, barrier.begin() + 600, 0.5);
     first[0] = 0.3;
