@@ -71,12 +71,6 @@ TEST(ScatterSetup, EdgesEnergyRangeAndScaleSliderOfEachPotential)
         EXPECT_DOUBLE_EQ(set.eLow, c.eLow);
         EXPECT_EQ(set.scaleValue, c.scale);
     }
-    // A grid filled without margins, all at one negative level: that level is the unit.
-    const ScatterSetup level = ScatterSetup::prepare(Samples(N, -0.002).data(), N);
-    EXPECT_DOUBLE_EQ(level.vRef, 2.0);
-    EXPECT_DOUBLE_EQ(level.eMax, 2.0);
-    EXPECT_EQ(level.leftEdge, 0);
-    EXPECT_EQ(level.rightEdge, N - 1);
 }
 
 TEST(ScatterSetup, SlidersWidthFactorPotentialScaleAndEnergyRange)

@@ -227,10 +227,6 @@ TEST(ScatterSweep, EveryEnergyOfAWidePotentialGetsItsPointAndTheHooksReportOnce)
     for (double eMax : {0.0, -3.0, std::nan(""), HUGE_VAL}) // no energies, only the first point
         EXPECT_EQ(ScatterSweep::run(solver, wide.data(), 700, 499, 1e-4, eMax, sink).points, 1) << eMax;
     EXPECT_EQ(ScatterSweep::run(solver, wide.data(), 700, 499, 0.0, 1.0, sink).points, 1) << "c = 0: every r is 0/0";
-    Samples huge = wide;
-    huge[700] = -1e20; // adding dE no longer moves E: the index cap ends the sweep
-    huge[499] = -2e20;
-    EXPECT_EQ(summary(ScatterSweep::run(solver, huge.data(), 700, 499, 1e-4, 1.0, sink)), Summary(49999, 1, false, true, true, false));
     EXPECT_EQ(ScatterSweep::run(solver, nullptr, 700, 499, 1e-4, 1.0, sink).points, 0);
     EXPECT_EQ(ScatterSweep::run(solver, wide.data(), N, 499, 1e-4, 1.0, sink).points, 0);
     EXPECT_TRUE(sink.points.empty()) << "reset all the same";

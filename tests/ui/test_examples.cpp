@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped examples, and quantaura-export (what the windows compute for a potential file):
 //   File -> Beispiele      -> the README's examples, order, titles; beside the program or under its prefix only
-//   the examples' physics  -> what the handbook's exercises rely on; the pendulum as a teacher runs it
+//   the examples' physics  -> what the handbook's exercises rely on
 //   eigen(functions)       -> the window's energies and functions (--mass-of-evolution: its check box)
 //   scattering / evolve    -> the window's sweep (--width, --emax-factor, --png) / the simulation every --every
 //   --digits/--german/...  -> %.Ng in the C form / ';' and decimal commas / no header; the header names settings
@@ -9,11 +9,9 @@
 #include "physics/grid.h"
 #include "physics/packetmeasurement.h"
 #include "physics/packetsimulation.h"
-#include "physics/stationarystates.h"
 #include "ui/app/examples.h"
 #include "ui/app/potentialfile.h"
 #include "ui/app/schmainwindow.h"
-#include "ui/app/sidewindows.h"
 #include "ui/eigen/schefview.h"
 #include "ui/evolution/schdrawingsurface.h"
 #include "ui/scattering/plot.h"
@@ -150,54 +148,6 @@ private slots:
         QVERIFY2(lattice.size() > 8, qPrintable(QString::number(lattice.size())));
         QVERIFY2(lattice[7] - lattice[0] < 0.5 * (lattice[8] - lattice[7]), "the lattice's lowest band");
         QCOMPARE(PacketMeasurement::highestPoint(load("tunnelpendel.pot").data(), N), 511); // the line on the wall
-    }
-
-    void tunnellingPendulumAsATeacherRunsIt()
-    {
-        // The lowest pair marked, "In die Zeitentwicklung" (while a packet runs), Start at "Normal":
-        // right well after 20 s, back after 40 s, as the status bar says.
-        SchMainWindow w;
-        w.examplesDir = Dir;
-        w.show();
-        w.openExample("tunnelpendel.pot");
-        SchDrawingSurface *s = w.drawingSurface();
-        double now = 50.0;
-        s->pacing()->clock = [&now] { return now; };
-        s->pacing()->setTempo(Pacer::Normal);
-        QPushButton *start = find<QPushButton>(w, "Start");
-        find<QPushButton>(w, "Eigenfunktionen")->click();
-        SchEFView *ev = w.sideWindows()->eigen();
-        int asked = 0;
-        ev->askParts = [&asked](QWidget *, std::vector<StationaryStates::Part> &, const std::vector<double> &) { return ++asked; };
-        ev->findChild<QCheckBox *>("particle")->click();
-        for (int click = 0; click < 2; ++click)
-            QTest::mouseClick(ev, Qt::LeftButton, Qt::NoModifier, QPoint(400, ev->rowOf(ev->eigenValueAt(0))));
-        QCOMPARE(ev->markedStates(), std::vector<int>({0, 1}));
-        start->click();
-        find<QPushButton>(*ev, "In die Zeitentwicklung")->click();
-        QCOMPARE(asked, 1);
-        QVERIFY2(!start->isChecked(), "stopped");
-        QVERIFY(!s->isRunning());
-        QVERIFY2(find<QPushButton>(w, "Pack")->isChecked(), "shown as a packet is");
-        const PacketSimulation &sim = s->simulation();
-        const QLabel *status = w.findChild<QLabel *>("evolutionStatus");
-        const auto shares = [status] { // links, rechts
-            const QRegularExpressionMatch m = QRegularExpression("links ([0-9.]+)   rechts ([0-9.]+)   Norm 1.000000").match(status->text());
-            return m.hasMatch() ? std::pair(m.captured(1).toDouble(), m.captured(2).toDouble()) : std::pair(-1.0, -1.0);
-        };
-        QVERIFY2(status->text().startsWith(QString::fromUtf8("t = 0 Schritte")), qPrintable(status->text()));
-        QVERIFY2(shares().first > 0.99, qPrintable(status->text()));
-        start->click();
-        QTimer *timer = s->findChild<QTimer *>();
-        timer->stop();
-        for (const auto &[seconds, right] : {std::pair{20, true}, {40, false}}) {
-            while (now < 50.0 + seconds) {
-                now += 0.25;
-                QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
-            }
-            QVERIFY2((right ? shares().second : shares().first) > 0.99, qPrintable(QString("after %1 s: %2").arg(seconds).arg(status->text())));
-        }
-        QCOMPARE(sim.stepCount(), 5120);
     }
 
     void exportPrintsWhatTheWindowsShow()
@@ -362,13 +312,6 @@ private slots:
             exportRun({"eigen", good}, &code, &err, [fd] { fd < 0 ? ::close(STDOUT_FILENO) : ::dup2(fd, STDOUT_FILENO); });
             QVERIFY2(code == 1, qPrintable(QString("standard output %1: %2").arg(fd).arg(code)));
             QCOMPARE(err, QString("quantaura-export: die Ausgabe lässt sich nicht schreiben.\n"));
-        }
-        // A picture not written whole: 1, a line, the device left alone.
-        if (QFileInfo("/dev/full").exists()) {
-            QCOMPARE(exportRun({"eigen", good, "--png", "/dev/full"}, &code, &err), QString());
-            QCOMPARE(code, 1);
-            QVERIFY2(err.startsWith("quantaura-export: /dev/full: "), qPrintable(err));
-            QVERIFY2(!QFileInfo("/dev/full").isFile(), "the device is still there");
         }
     }
 };
