@@ -60,8 +60,6 @@ TEST(EigenSolver, FlatPotentialsTwoSineStatesAndTheTrace)
     // The trace on a stream: as the plain scan finds the zero potential's states.
     std::ostringstream trace, expect;
     const EigenSolver zero(Pot(N, 0.0).data(), trace);
-    EXPECT_EQ(zero.eigenValue(0), 0x1.80c77bb28550ep-3);
-    EXPECT_EQ(zero.eigenValue(1), 0x1.80c74079a2d2dp-1);
     expect << "EW=0.18788 det=" << plainDet(Pot(N, 0.0), zero.eigenValue(0)) << "\nEW=0.75152 det="
            << plainDet(Pot(N, 0.0), zero.eigenValue(1)) << "\n";
     EXPECT_EQ(trace.str(), expect.str());

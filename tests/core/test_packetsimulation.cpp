@@ -3,7 +3,6 @@
 //   rebuild / restart -> the packet of the parameters / as last placed, bit for bit, at t = 0
 //   placeWave         -> scaled as a packet of the height; refused if zero, not finite, wrong length, no view
 //   step / advance(n) -> 50 each (none for n <= 0); phase rate within 1e-4 (sub-steps from <E>, at most 64)
-//   physics           -> free packets as the grid's Heisenberg equations say
 #include "physics/packetsimulation.h"
 #include "coretestutil.h"
 
@@ -124,50 +123,6 @@ TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithTh
     }
     EXPECT_EQ(wave(sim), now);
     EXPECT_EQ(sim.stepCount(), 1);
-}
-
-// The free grid's Heisenberg equations: v psi = (psi_n+1 - psi_n-1) / 2i, <x>(t) = <x> + <v> t,
-// Var x(t) = Var x + (<xv + vx> - 2 <x><v>) t + Var v t^2.
-struct Heisenberg
-{
-    double x = 0, varX = 0, v = 0, cross = 0, varV = 0;
-    explicit Heisenberg(const cd *psi)
-    {
-        const auto at = [psi](int n) { return n >= 0 && n < N ? psi[n] : cd(); };
-        const Moments m = moments(psi);
-        x = m.centre, varX = m.spread * m.spread;
-        double v2 = 0;
-        for (int n = 0; n < N; ++n) {
-            const cd vpsi = (at(n + 1) - at(n - 1)) / cd(0.0, 2.0);
-            v += (std::conj(psi[n]) * vpsi).real() / m.norm;
-            v2 += std::norm(vpsi) / m.norm;
-            cross += 2.0 * (n - x) * (std::conj(psi[n]) * vpsi).real() / m.norm;
-        }
-        varV = v2 - v * v;
-    }
-    double spread(double t) const { return std::sqrt(varX + cross * t + varV * t * t); }
-};
-
-TEST(PacketSimulation, FreePacketsMoveAndSpreadAsTheGridsHeisenbergEquationsSay)
-{
-    // A slider packet (p 100) and a fast one (k = 0.3: a plain step would be 2.3 times slow).
-    Pot pot(N, 0.0);
-    for (const auto &[params, steps] : {std::pair{PacketParams{470, 100, 80, 100, 1, 0}, 60}, {{330, 100, 80, 1540, 1, 0}, 20}}) {
-        PacketSimulation sim(pot.data());
-        place(sim, params);
-        const Heisenberg ref(sim.wave());
-        const double p0 = sim.measure(0).meanP;
-        for (int n = 10; n <= steps; n += 10) {
-            sim.advance(10);
-            const double t = n * 50.0;
-            const Moments m = moments(sim.wave());
-            SCOPED_TRACE(::testing::Message() << "p " << params.p << ", step " << n);
-            EXPECT_NEAR(m.centre - ref.x, ref.v * t, 0.005 * ref.v * t);
-            EXPECT_NEAR(m.spread, ref.spread(t), 0.01 * ref.spread(t));
-            EXPECT_NEAR(sim.measure(0).meanP, p0, 1e-9);
-            EXPECT_LT(std::norm(sim.wave()[0]) + std::norm(sim.wave()[N - 1]), 1e-15);
-        }
-    }
 }
 
 } // namespace
