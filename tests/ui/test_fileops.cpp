@@ -15,10 +15,8 @@
 
 #include <clocale>
 #include <cstdio>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 namespace {
 constexpr int N = GridPoints;
@@ -81,7 +79,7 @@ class TestFileOps : public QObject
     Q_OBJECT
     QTemporaryDir dir;
 
-public: // the printf reference must use '.'; the program's own start-up makes a file-size limit fail writes
+public: // the printf reference must use '.'; the process set up as the program's
     TestFileOps() { std::setlocale(LC_NUMERIC, "C"), prepareProcess(); }
 
 private slots:
