@@ -71,11 +71,8 @@ inline Vec packet(int i0, int h0, int dx, int p, int dp, int viewHeight = 400)
     return psi;
 }
 
-struct Moments
-{
-    double norm = 0, centre = 0, spread = 0, momentum = 0;
-};
 // Of |psi|^2; momentum: the mean wave number per grid point.
+struct Moments { double norm = 0, centre = 0, spread = 0, momentum = 0; };
 inline Moments moments(const cd *psi)
 {
     Moments m;

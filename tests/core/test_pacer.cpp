@@ -70,9 +70,6 @@ TEST(Pacer, FastestIsOneStepPerFrameAStoppedPacerOwesNothingAndStallsCauseNoBurs
     EXPECT_EQ(pacer.frame(0.9), 0) << "after the stop";
     pacer.start(5.0); // the paused time is not made up
     EXPECT_EQ(pacer.frame(5.25), 128);
-    pacer.setTempo(Pacer::Fastest);
-    pacer.stop();
-    EXPECT_EQ(pacer.frame(6.0), 0) << "stopped at Fastest";
     pacer.setTempo(Pacer::Normal);
     pacer.start(0.0);
     EXPECT_EQ(pacer.frame(3.0), 32) << "a stall of 3 s counts as 0.25 s";
@@ -85,8 +82,5 @@ TEST(Pacer, FastestIsOneStepPerFrameAStoppedPacerOwesNothingAndStallsCauseNoBurs
         pacer.setTempo(bad);
         EXPECT_EQ(pacer.tempo(), Pacer::Normal) << bad;
     }
-    Pacer fromNaN;
-    fromNaN.start(std::nan(""));
-    EXPECT_EQ(fromNaN.frame(0.125), 16);
 }
 } // namespace

@@ -40,14 +40,7 @@ TEST(ScatterSetup, GridCentredTimesAThousandMarginsContinueTheEnds)
 
 TEST(ScatterSetup, EdgesEnergyRangeAndScaleSliderOfEachPotential)
 {
-    struct Case
-    {
-        const char *what;
-        Samples surface;
-        int left, right;
-        double vMax, vMin, vRef, eMax, eLow;
-        int scale;
-    };
+    struct Case { const char *what; Samples surface; int left, right; double vMax, vMin, vRef, eMax, eLow; int scale; };
     Samples barrier(1024, 0.0), first(1024, 0.0), step(1024, 0.0), peak(1024, 0.001), pit(1024, -0.002);
     std::fill(barrier.begin() + 400, barrier.begin() + 600, 0.5);
     first[0] = 0.3;
@@ -78,12 +71,6 @@ TEST(ScatterSetup, EdgesEnergyRangeAndScaleSliderOfEachPotential)
         EXPECT_DOUBLE_EQ(set.eLow, c.eLow);
         EXPECT_EQ(set.scaleValue, c.scale);
     }
-    // A grid filled without margins, all at one negative level: that level is the unit.
-    const ScatterSetup level = ScatterSetup::prepare(Samples(N, -0.002).data(), N);
-    EXPECT_DOUBLE_EQ(level.vRef, 2.0);
-    EXPECT_DOUBLE_EQ(level.eMax, 2.0);
-    EXPECT_EQ(level.leftEdge, 0);
-    EXPECT_EQ(level.rightEdge, N - 1);
 }
 
 TEST(ScatterSetup, SlidersWidthFactorPotentialScaleAndEnergyRange)
