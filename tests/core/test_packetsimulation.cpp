@@ -3,7 +3,9 @@
 //   rebuild / restart -> the packet of the parameters / as last placed, bit for bit, at t = 0
 //   placeWave         -> scaled as a packet of the height; refused if zero, not finite, wrong length, no view
 //   step / advance(n) -> 50 each (none for n <= 0); phase rate within 1e-4 (sub-steps from <E>, at most 64)
+//   physics           -> free packets, a coherent state, a barrier's T: closed forms
 #include "physics/packetsimulation.h"
+#include "physics/scattersolver.h"
 #include "coretestutil.h"
 
 namespace {
@@ -123,6 +125,120 @@ TEST(PacketSimulation, AWaveInPlaceOfThePacketIsScaledAsAPacketOfItsHeightWithTh
     }
     EXPECT_EQ(wave(sim), now);
     EXPECT_EQ(sim.stepCount(), 1);
+}
+
+// The free grid's Heisenberg equations: v psi = (psi_n+1 - psi_n-1) / 2i, <x>(t) = <x> + <v> t,
+// Var x(t) = Var x + (<xv + vx> - 2 <x><v>) t + Var v t^2.
+struct Heisenberg
+{
+    double x = 0, varX = 0, v = 0, cross = 0, varV = 0;
+    explicit Heisenberg(const cd *psi)
+    {
+        const auto at = [psi](int n) { return n >= 0 && n < N ? psi[n] : cd(); };
+        const Moments m = moments(psi);
+        x = m.centre, varX = m.spread * m.spread;
+        double v2 = 0;
+        for (int n = 0; n < N; ++n) {
+            const cd vpsi = (at(n + 1) - at(n - 1)) / cd(0.0, 2.0);
+            v += (std::conj(psi[n]) * vpsi).real() / m.norm;
+            v2 += std::norm(vpsi) / m.norm;
+            cross += 2.0 * (n - x) * (std::conj(psi[n]) * vpsi).real() / m.norm;
+        }
+        varV = v2 - v * v;
+    }
+    double spread(double t) const { return std::sqrt(varX + cross * t + varV * t * t); }
+};
+
+TEST(PacketSimulation, FreePacketsMoveAndSpreadAsTheGridsHeisenbergEquationsSay)
+{
+    // A slider packet (p 100) and a fast one (k = 0.3: a plain step would be 2.3 times slow).
+    Pot pot(N, 0.0);
+    for (const auto &[params, steps] : {std::pair{PacketParams{470, 100, 80, 100, 1, 0}, 60}, {{330, 100, 80, 1540, 1, 0}, 20}}) {
+        PacketSimulation sim(pot.data());
+        place(sim, params);
+        const Heisenberg ref(sim.wave());
+        const double p0 = sim.measure(0).meanP;
+        for (int n = 10; n <= steps; n += 10) {
+            sim.advance(10);
+            const double t = n * 50.0;
+            const Moments m = moments(sim.wave());
+            SCOPED_TRACE(::testing::Message() << "p " << params.p << ", step " << n);
+            EXPECT_NEAR(m.centre - ref.x, ref.v * t, 0.005 * ref.v * t);
+            EXPECT_NEAR(m.spread, ref.spread(t), 0.01 * ref.spread(t));
+            EXPECT_NEAR(sim.measure(0).meanP, p0, 1e-9);
+            EXPECT_LT(std::norm(sim.wave()[0]) + std::norm(sim.wave()[N - 1]), 1e-15);
+        }
+    }
+    // Energy and norm over 2000 steps, the reflections at the walls included.
+    PacketSimulation sim(pot.data());
+    place(sim, {512, 100, 200, 0, 1, 0});
+    const PacketMeasurement m0 = sim.measure(0);
+    sim.advance(2000);
+    EXPECT_NEAR(sim.measure(0).meanE, m0.meanE, 1e-9 * m0.meanE);
+    EXPECT_NEAR(sim.measure(0).norm, 1.0, 1e-9);
+    EXPECT_GT(moments(sim.wave()).spread, 200.0) << "it has spread to the walls";
+}
+
+TEST(PacketSimulation, OscillatorKeepsACoherentPacketForTenPeriods)
+{
+    // V = -0.01 + omega^2 d^2 / 2: a displaced ground-state Gaussian swings as x0 cos(omega t), keeps
+    // its width (the grid's dispersion: 0.5 % and 0.8 %).
+    const double omega = 0.0005;
+    Pot pot(N);
+    for (int n = 0; n < N; ++n)
+        pot[n] = -0.01 + 0.5 * omega * omega * (n - 511.5) * (n - 511.5);
+    PacketSimulation sim(pot.data());
+    place(sim, {551, 100, 63, 0, 0, 0}); // no chirp
+    const Moments m0 = moments(sim.wave());
+    const double x0 = m0.centre - 511.5, e0 = sim.measure(0).meanE;
+    double worstX = 0, worstSpread = 0;
+    for (int n = 1; n <= int(std::lround(10 * 2 * std::acos(-1.0) / omega / 50.0)); ++n) {
+        sim.step();
+        const Moments m = moments(sim.wave());
+        worstX = std::max(worstX, std::fabs(m.centre - 511.5 - x0 * std::cos(omega * n * 50.0)));
+        worstSpread = std::max(worstSpread, std::fabs(m.spread - m0.spread));
+    }
+    EXPECT_LT(worstX, 0.01 * x0);
+    EXPECT_LT(worstSpread, 0.02 * m0.spread);
+    EXPECT_NEAR(sim.measure(0).meanE, e0, 1e-9 * std::fabs(e0));
+}
+
+TEST(PacketSimulation, TransmittedProbabilityIsTheScatteringWindowsTAveragedOverThePacket)
+{
+    // A packet runs into a barrier 12 wide: P_right = sum T(1 - cos k) |phi(k)|^2 over its exact spectrum,
+    // T by the scattering solver (samples, energies x 1000, width factor 0.002).
+    constexpr int From = 506, To = 517, Offset = (ScatterSolver::GridSize - N) / 2;
+    for (double share : {0.7, 1.0, 1.3}) {
+        Pot pot(N, 0.0);
+        PacketSimulation sim(pot.data());
+        place(sim, {230, 100, 100, 1020, 0, 0});
+        const PacketMeasurement m0 = sim.measure(0);
+        ASSERT_LE(m0.spreadP, 0.05 * m0.meanP);
+        std::fill(pot.begin() + From, pot.begin() + To + 1, share * m0.meanE);
+        sim.restart();
+        sim.advance(50);
+        const double right = sim.measure((From + To) / 2).right;
+        Pot samples(ScatterSolver::GridSize, 0.0);
+        for (int n = 0; n < N; ++n)
+            samples[Offset + n] = 1000.0 * pot[n];
+        ScatterSolver solver;
+        solver.setPotential(samples.data());
+        const Vec psi = packet(230, 100, 100, 1020, 0);
+        const double k0 = 102.0 / 512, width = 0.06; // +- 6 deviations of k
+        double sum = 0, weights = 0;
+        for (int j = 0; j <= 240; ++j) {
+            const double k = k0 - width + 2 * width * j / 240;
+            cd phi = 0, turn = std::polar(1.0, -k), e = 1.0;
+            for (int n = 0; n < N; ++n, e *= turn)
+                phi += psi[n] * e;
+            const double w = std::norm(phi) * (j % 240 ? 1.0 : 0.5);
+            sum += w * solver.solve(Offset + To + 5, Offset + From - 5, 1000.0 * (1 - std::cos(k)), 0.002)[1];
+            weights += w;
+        }
+        EXPECT_NEAR(right, sum / weights, 0.02) << "barrier at " << share << " of the packet's energy";
+        EXPECT_GT(right, 0.1) << share;
+        EXPECT_LT(right, 0.9) << share;
+    }
 }
 
 } // namespace

@@ -104,6 +104,29 @@ TEST(StationaryStates, SuperpositionsAreNormalisedSumsOfTheGivenWeightsAndPhases
     EXPECT_TRUE(s.superposition({{-1}, {0, 0.0}}).empty()) << "nothing left";
 }
 
+TEST(StationaryStates, AStateOnlyTurnsItsPhaseForTenThousandSteps)
+{
+    // The square well's ground state (the shifted step) and the empty box's (the plain step).
+    for (const Pot &V : {doubleWell(100, -0.02, 0), Pot(N, 0.0)}) {
+        const StationaryStates s(V.data(), EigenSolver::Trace());
+        PacketSimulation sim(V.data()); // with its own choice of sub-steps
+        place(sim, {512, 100, 40, 0, 10, 0});
+        ASSERT_TRUE(sim.placeWave(s.superposition({{0}})));
+        EXPECT_EQ(sim.subSteps(), 1);
+        EXPECT_EQ(sim.referenceEnergy(), std::fabs(s.energy(0)) < 4e-4 ? 0.0 : sim.measure(0).meanE);
+        const Vec start = wave(sim);
+        const double peak = std::pow(absMax(start), 2);
+        double change = 0.0;
+        for (int block = 0; block < 10; ++block) {
+            sim.advance(1000);
+            for (int n = 0; n < N; ++n)
+                change = std::max(change, std::fabs(std::norm(sim.wave()[n]) - std::norm(start[n])));
+        }
+        EXPECT_LT(change / peak, 1e-10) << "E = " << s.energy(0);
+        EXPECT_NEAR(sim.measure(0).meanE, s.energy(0), 1e-15);
+    }
+}
+
 TEST(StationaryStates, APairSwapsWellsWithTheCrankNicolsonPhaseDifference)
 {
     // Split by 2.8e-4: two sub-steps from the mean energy; phase Theta(E) = 2 n atan((E - E0) dt / 2n) + E0 dt.

@@ -3,10 +3,12 @@
 //   Open          -> samples (missing 0, beyond 1026 lines ignored), unmodified; what was mended: status bar, 15 s
 //   spellings     -> [+-]d[.d][e[+-]d], inf, blanks, CRLF; the count " +01024\t" too
 //   refused       -> cancelled / missing / unreadable or bad count: the box, the potential as it was
+//   std streams   -> closed at start: /dev/null; a gone or slow trace reader never stops the program
 //   Save          -> "%.6g" clamped (NaN 0); asks before replacing; failures keep the old file, no temporary
 #include "ui/app/potentialfile.h"
 #include "ui/app/schmainwindow.h"
 #include "ui/app/startup.h"
+#include "ui/app/traceoutput.h"
 #include "ui/evolution/schdrawingsurface.h"
 #include "uitestutil.h"
 
@@ -14,9 +16,12 @@
 #include <QtWidgets>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 constexpr int N = GridPoints;
@@ -72,6 +77,30 @@ Run fileOp(void (SchMainWindow::*op)(), const QString &name, Pot pot, bool evolv
     return r;
 }
 
+// The program's start as main() makes it, "Eigenfunktionen" toggled over a deep well (hundreds of trace
+// lines), a quit. Exit code 3: a stream closed at start is not /dev/null now.
+int child(int argc, char **argv)
+{
+    bool closed[3];
+    for (int fd = 0; fd < 3; ++fd)
+        closed[fd] = ::fcntl(fd, F_GETFD) == -1;
+    prepareProcess();
+    QApplication app(argc, argv);
+    qWarning("started"); // into standard error, a closed pipe in one of the runs
+    for (int fd = 0; fd < 3; ++fd)
+        if (closed[fd] && QFile::symLinkTarget(QString("/proc/self/fd/%1").arg(fd)) != "/dev/null")
+            return 3;
+    SchMainWindow w;
+    std::vector<double> well(N, -0.1);
+    well.front() = well.back() = 0.0;
+    w.drawingSurface()->setPot(well.data());
+    QTimer::singleShot(0, &w, [&w] {
+        for (int i = 0; i < 10; ++i)
+            find<QPushButton>(w, "Eigenfunktionen")->click();
+        QCoreApplication::quit();
+    });
+    return app.exec();
+}
 } // namespace
 
 class TestFileOps : public QObject
@@ -152,6 +181,63 @@ private slots:
         QVERIFY(fileBytes(old).startsWith("Quantaura Potential\n1024\n0.5\n"));
     }
 
+    void standardStreamsNeverStopTheProgram()
+    {
+        // Streams closed; the trace into a pipe whose reader has gone (stderr too); into one nobody reads.
+        for (int run = 0; run < 3; ++run) {
+            int p[2];
+            QCOMPARE(::pipe2(p, O_CLOEXEC), 0);
+            QVERIFY(::fcntl(p[1], F_SETPIPE_SZ, 8192) >= 0);
+            if (run == 1)
+                ::close(p[0]);
+            QProcess process;
+            process.setChildProcessModifier([run, out = p[1]] {
+                ::signal(SIGPIPE, SIG_DFL); // as a shell starts it
+                for (int fd = 0; fd < 3 && run == 0; ++fd)
+                    ::close(fd);
+                if (run > 0)
+                    ::dup2(out, STDOUT_FILENO);
+                if (run == 1)
+                    ::dup2(out, STDERR_FILENO);
+            });
+            process.start(QCoreApplication::applicationFilePath(), {"--child"});
+            ::close(p[1]);
+            const QByteArray which = "run " + QByteArray::number(run);
+            QVERIFY2(process.waitForFinished(20000), which + ": not finished");
+            QVERIFY2(process.exitStatus() == QProcess::NormalExit, which + ": crashed");
+            QVERIFY2(process.exitCode() == 0, which + ": exit code " + QByteArray::number(process.exitCode()));
+            QFile in; // the last run's pipe holds whole trace lines, up to the moment it was full
+            QVERIFY(run == 1 || in.open(p[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+            const QByteArray got = in.readAll();
+            if (run < 2)
+                continue;
+            QVERIFY2(got.count("EW=") > 100, got.right(100).constData());
+            QCOMPARE(got.count(" det="), got.count('\n')); // whole lines only
+            QVERIFY(got.endsWith('\n'));
+        }
+        // A reader that falls behind loses whole lines, then gets the later ones; one that has gone ends it.
+        int p[2];
+        QCOMPARE(::pipe2(p, O_CLOEXEC | O_NONBLOCK), 0);
+        QVERIFY(::fcntl(p[1], F_SETPIPE_SZ, 8192) >= 0);
+        TraceOutput trace(p[1]);
+        std::ostream out(&trace);
+        int line = 0;
+        while (trace.droppedLines() == 0 && line < 1000)
+            out << "EW=" << line++ << " det=1" << std::endl;
+        QByteArray got(1 << 16, '\0');
+        got.resize(std::max<ssize_t>(::read(p[0], got.data(), got.size()), 0));
+        QVERIFY2(got.size() >= 4000 && got.endsWith(" det=1\n"), got.right(40).constData());
+        out << "EW=after det=1" << std::endl;
+        QByteArray more(100, '\0');
+        more.resize(std::max<ssize_t>(::read(p[0], more.data(), more.size()), 0));
+        QCOMPARE(more, QByteArray("EW=after det=1\n"));
+        QVERIFY(!trace.failed());
+        ::close(p[0]);
+        out << "EW=gone det=1" << std::endl;
+        QVERIFY(trace.failed());
+        ::close(p[1]);
+    }
+
     void openLoadsOrWarns_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -201,5 +287,12 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFileOps)
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
+        return child(argc, argv);
+    QApplication app(argc, argv);
+    TestFileOps test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_fileops.moc"
