@@ -138,11 +138,7 @@ private slots:
         QVERIFY2(!c.setOverlay(marks), "the same again is no change");
         c.clear();
         const QImage blank = c.image();
-        const struct { int x, y; QRgb colour; } shown[] = {{10, 50, EvolutionComposer::EnergyColour}, {10, 49, EvolutionComposer::BandColour},
-            {10, 51, EvolutionComposer::BandColour}, {10, 45, EvolutionComposer::BandColour}, {10, 56, Black}, {120, 3, EvolutionComposer::LineColour},
-            {120, 4, Black}, {120, 5, Black}, {120, 6, EvolutionComposer::LineColour}, {121, 3, Black}};
-        for (const auto &m : shown) // every third row of the line's column, from the top
-            QVERIFY2(blank.pixel(m.x, m.y) == m.colour, qPrintable(QString("(%1, %2)").arg(m.x).arg(m.y)));
+        QCOMPARE(blank.pixel(10, 45), EvolutionComposer::BandColour); // the marks' pixels: test_evolution
         std::vector<cplx> tall(N, cplx(0.9, 0.2)), zero(N);
         c.compose(tall.data(), nullptr);
         QCOMPARE(c.image().pixel(30, 50), c.image().pixel(30, 60)); // the wave hides the marks

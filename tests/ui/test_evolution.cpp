@@ -212,13 +212,10 @@ private slots:
         QCOMPARE(run({"--states", "1,0", "--steps", "2557", "--every", "2557"}, out), 0);
         rows = QString::fromStdString(out).trimmed().split('\n');
         QCOMPARE(rows.takeFirst().section(',', 0, 0), QString("t [m dx^2/hbar] states=1+0 line=511 digits=10"));
-        QCOMPARE(rows.size(), 2);
-        const QStringList start = rows[0].split(','), half = rows[1].split(',');
-        QCOMPARE(start[0] + " " + half[0], QString("0 127850"));
-        QVERIFY2(start[6].toDouble() > 0.99, qPrintable("left at first: " + rows[0]));
-        QVERIFY2(half[7].toDouble() > 0.99, qPrintable("right after half a period: " + rows[1]));
-        QVERIFY2(std::fabs(half[1].toDouble() - 1.0) < 1e-9, qPrintable("norm: " + rows[1]));
-        QCOMPARE(half[4], start[4]); // <E>
+        const QStringList start = rows.value(0).split(','), half = rows.value(1).split(',');
+        QCOMPARE(start[0] + " " + half.value(0) + " " + start[6].left(4) + " " + half.value(7).left(4), QString("0 127850 0.99 0.99"));
+        QVERIFY2(std::fabs(half.value(1).toDouble() - 1.0) < 1e-9, qPrintable("norm: " + rows.value(1)));
+        QCOMPARE(half.value(4), start[4]); // <E>
     }
 };
 
