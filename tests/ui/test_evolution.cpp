@@ -213,7 +213,8 @@ private slots:
         rows = QString::fromStdString(out).trimmed().split('\n');
         QCOMPARE(rows.takeFirst().section(',', 0, 0), QString("t [m dx^2/hbar] states=1+0 line=511 digits=10"));
         const QStringList start = rows.value(0).split(','), half = rows.value(1).split(',');
-        QCOMPARE(start[0] + " " + half.value(0) + " " + start[6].left(4) + " " + half.value(7).left(4), QString("0 127850 0.99 0.99"));
+        QCOMPARE(start[0] + " " + half.value(0), QString("0 127850"));
+        QCOMPARE(start[6].left(4) + " " + half.value(7).left(4), QString("0.99 0.99")); // left at first, right after half a period
         QVERIFY2(std::fabs(half.value(1).toDouble() - 1.0) < 1e-9, qPrintable("norm: " + rows.value(1)));
         QCOMPARE(half.value(4), start[4]); // <E>
     }

@@ -165,7 +165,7 @@ private slots:
             {w.dpSlider()->slider(), 1, 100, 10, [&](int v) { return p.dp == v; }, s, 1, true},
             {w.zSlider()->slider(), -100, 100, 10, [&](int v) { return p.z == v; }, s},
             {in(ev, "Eigen"), 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
-            {in(win, "Potentialbreite"), 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win, 100},
+            {in(win, "Potentialbreite"), 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 1e-5; }, win, 100},
             {in(win, "Energiemaximum"), 0, 8, 8,
              [win, plot](int v) { return win->eMax() == (10 - v) * 5.0 && plot->maximumEnergy() == (10 - v) * 5; }, win},
             // Set from the potential to factor 1 (500 at 2 Vmax); the energy slider left at 8 Vmax moved it to 125.
@@ -243,7 +243,7 @@ private slots:
             {"Clear", [&] { QTest::mouseClick(find<QPushButton>(w, "Clear"), Qt::LeftButton); }},
             {"Zeichnen", [&] { drag(s, {c - QPoint(50, 50), c, c + QPoint(80, -60)}); }},
             {"Potential ersetzen", [&] { s->setPot(rough.data()); }},
-            {"Neu", [&] { QTest::mouseClick(pack, Qt::LeftButton), QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); }}, // any mode
+            {"Neu", [&] { QTest::mouseClick(pack, Qt::LeftButton), QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); }},
         };
         // The edit menu and the modified state as "undo item | redo item | state", "-" for a greyed item.
         QAction *undo = action(w, "&Rückgängig"), *redo = action(w, "&Wiederherstellen");
