@@ -5,6 +5,7 @@
 //   its pages             every picture; "Zurück" after a link, "Anfang"
 //   find field            Ctrl+F; Return/F3 next, with Shift previous, round the end; none: "nicht gefunden"
 //   quit question         for a changed potential; "Speichern" quits only if saved, "Verwerfen" quits, the rest stay
+//   save over a name      any existing name, even a broken or circular link, is asked about first
 //   file reader           a line may hold 4096 bytes, the first 1026 lines 16 MiB together
 //   side windows          beside their anchor, clear of the working area, a tie to the earlier place
 #include "physics/grid.h"
@@ -205,6 +206,36 @@ private slots:
         const QString tooLarge = PotentialFile::tooLargeMessage();
         QVERIFY2(tooLarge.contains("1026 Zeilen"), qPrintable(tooLarge));
         QVERIFY2(tooLarge.contains("16 MiB"), qPrintable(tooLarge));
+        // Through File -> Open: that message, the potential as it was.
+        const QString path = dir.filePath("big.pot");
+        QVERIFY(putFile(path, 'x' + big));
+        SchMainWindow w;
+        w.askOpenName = [&](auto...) { return path; };
+        QString box;
+        answerNextBox(box, Qt::Key_Return);
+        w.open();
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(box, "Quantaura: " + tooLarge);
+        QCOMPARE(w.drawingSurface()->getPot()[0], 0.0);
+        QVERIFY(!w.potentialModified());
+    }
+
+    void saveAsksBeforeReplacingAnyLink()
+    {
+        // A link that leads nowhere or in a circle is something the name stands for: ask first.
+        const QString dangling = dir.filePath("dangling.pot"), loop = dir.filePath("loop.pot"), target = dir.filePath("target.pot");
+        QVERIFY(QFile::link(target, dangling));
+        QVERIFY(QFile::link(loop, loop));
+        for (const auto &[name, click] : {std::pair{dangling, "Cancel"}, {loop, "Cancel"}, {dangling, "Ok"}}) {
+            SchMainWindow w;
+            w.askSaveName = [name = name](auto...) { return name; };
+            QString box;
+            onNextModal([&box, click = click](QWidget *m) { box = answer(m, click); });
+            w.save();
+            QCOMPARE(box, QString("Quantaura: File already exists !\nOverwrite ? [Cancel/Ok]"));
+            QVERIFY2(QFileInfo(name).isSymLink(), qPrintable(name));
+            QVERIFY2(fileBytes(target).startsWith("Quantaura Potential\n1024\n") == (QString(click) == "Ok"), click);
+        }
     }
 
     void sideWindowsBesideTheirAnchor()

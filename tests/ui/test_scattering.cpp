@@ -296,6 +296,99 @@ private slots:
         plot.setMaxEnergy(5.0); // below every stored energy: none left
         QCOMPARE(plot.storedPoints(), 0);
     }
+
+    void readoutAtEveryStoredPoint()
+    {
+        // Energies summed in steps of 0.005 miss its multiples: every slider step (0.01) still reads its point.
+        Plot plot(nullptr, "Moril2", 10);
+        plot.show();
+        const double dE = 10 * 0.0005;
+        std::vector<double> energies;
+        double e = 0.0;
+        for (int k = 0; k <= 400; ++k, e += dE) {
+            energies.push_back(e);
+            plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, e, k);
+        }
+        for (int v = 0; v <= 200; ++v) { // marker 0.01 v stands on point 2 v
+            plot.slider()->setValue(v);
+            QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
+        }
+        plot.slider()->setValue(0);
+        for (int k = 1; k <= 400; ++k) {
+            QTest::keyClick(plot.slider(), k % 2 ? Qt::Key_Right : Qt::Key_Up);
+            QCOMPARE(plot.markerPosition(), energies[k]);
+            QCOMPARE(plot.rText() + " " + plot.tText(), "R=" + Plot::readout(k / 1000.0) + " T=" + Plot::readout(1.0 - k / 1000.0));
+            QCOMPARE(plot.energyText(), Plot::readout(energies[k]));
+        }
+        QVERIFY2(screenCurrent(&plot), "the marker on the last point, on the screen");
+        QCOMPARE(plot.markerColumn(), 50 + int(energies[400] * 40.0));
+        for (Qt::Key back : {Qt::Key_Left, Qt::Key_Down})
+            QTest::keyClick(plot.slider(), back);
+        QCOMPARE(plot.markerPosition(), energies[398]);
+        QCOMPARE(plot.slider()->value(), int(std::lround(energies[398] / 0.01))); // the slider follows to its nearest step
+        plot.setMaxEnergy(5); // a new scale: the marker goes back to the slider's step
+        plot.grab();
+        QCOMPARE(plot.markerPosition(), plot.slider()->value() * 0.005);
+        plot.setMaxEnergy(10);
+        const int v = plot.slider()->value() + 1;
+        QTest::keyClick(plot.slider(), Qt::Key_PageUp);
+        QCOMPARE(plot.markerPosition(), v * 0.01); // and takes over again
+        QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
+
+        // A step down of 0.5: the energies below it are gaps; above them every marker reads its point.
+        plot.reset();
+        plot.addPoint(1.0, 0.0, 0.0, 0);
+        e = dE;
+        for (int k = 1; k <= 400; ++k, e += dE)
+            if (e >= 0.5)
+                plot.addPoint(k / 1000.0, 1.0 - k / 1000.0, e, k);
+        for (int v : {50, 51, 137, 200}) {
+            plot.slider()->setValue(v);
+            QCOMPARE(plot.rText(), "R=" + Plot::readout(2 * v / 1000.0));
+        }
+        plot.slider()->setValue(20); // in the gap
+        QCOMPARE(plot.rText(), QString());
+    }
+
+    void negativeFloorAxisFromTheFirstPoint()
+    {
+        // A thin barrier of 2 on a floor of -10: sweep, axis and marker from -10, ticks -10, 0, 10.
+        Window w;
+        recordReports(w);
+        std::vector<double> s(1024, -0.01);
+        std::fill(s.begin() + 500, s.begin() + 510, 0.002);
+        QVERIFY(!w.setPotential(s.data(), 1024));
+        Plot *plot = w.plot();
+        QCOMPARE(plot->tickValues(), QVector<int>({0, 1, 2, 3, 4})); // nothing computed yet
+        struct Points : ScatterSink
+        {
+            ScatterSink &plot;
+            std::vector<std::array<double, 3>> p; // r, t, e
+            explicit Points(ScatterSink &plot) : plot(plot) {}
+            void reset() override { p.clear(), plot.reset(); }
+            void addPoint(double r, double t, double e, int index) override { p.push_back({r, t, e}), plot.addPoint(r, t, e, index); }
+        } points(*plot);
+        w.sweep(points);
+        QVERIFY2(points.p.size() > 2000u, qPrintable(QString::number(points.p.size())));
+        QCOMPARE(points.p[0][2], -10.0);
+        QCOMPARE(plot->tickValues(), QVector<int>({-10, 0, 10}));
+        plot->slider()->setValue(0); // the marker at the first point, on the axis' left end
+        QCOMPARE(plot->markerPosition(), -10.0);
+        QCOMPARE(plot->markerColumn(), 50);
+        QCOMPARE(plot->rText() + " " + plot->tText(), QString("R=1 T=0"));
+        plot->slider()->setValue(1000);
+        QCOMPARE(plot->markerPosition(), 4.0);
+        // E at column 50 + 20 (E + 10): the first point and one in the tunnelling range, in both curves.
+        const QImage img = plot->grab().toImage();
+        for (std::size_t k : {std::size_t(1), points.p.size() / 4}) {
+            const auto [r, t, e] = points.p[k];
+            const int x = 50 + int(20 * (e + 10));
+            QVERIFY2(x < 50 + 20 * 10, qPrintable(QString::number(e)));
+            const int yR = int(std::ceil(236 - r * 186)), yT = int(std::ceil(451 - t * 186));
+            QVERIFY2(at(img, x, yR) == Red, qPrintable(QString("R at E = %1: (%2, %3)").arg(e).arg(x).arg(yR)));
+            QVERIFY2(at(img, x, yT) == Green, qPrintable(QString("T at E = %1: (%2, %3)").arg(e).arg(x).arg(yT)));
+        }
+    }
 };
 
 QTEST_MAIN(TestScattering)
