@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 
 namespace {
 
@@ -19,10 +20,7 @@ constexpr double Cluster = 1e-6;
 
 double dot(const std::vector<double> &a, const std::vector<double> &b)
 {
-    double s = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        s += a[i] * b[i];
-    return s;
+    return std::inner_product(a.begin(), a.end(), b.begin(), 0.0);
 }
 
 // Scales x to unit norm; false (x unchanged) if its norm is 0 or not finite.
